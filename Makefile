@@ -1,0 +1,35 @@
+# Thin wrappers over the CMake presets; see README.md.
+EXAMPLE ?= examples/employees.txt
+
+.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench format clean
+
+all: build
+
+build:
+	cmake --preset default
+	cmake --build --preset default -j2
+
+# Builds raeval and runs it on a bundled example, then shows the output file.
+run: build
+	./build/default/raeval $(EXAMPLE) build/example.out
+	cat build/example.out
+
+# Builds and runs every test: unit tests and end-to-end cases.
+test: build
+	ctest --preset default
+
+test-clang:
+	cmake --preset clang
+	cmake --build --preset clang -j2
+	ctest --preset clang
+
+test-sanitize:
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j2
+	ctest --preset sanitize
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,153 @@
+#include "io/driver.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <new>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "io/input_reader.h"
+#include "io/printer.h"
+#include "model/query_error.h"
+#include "model/table.h"
+#include "query/evaluator.h"
+
+namespace {
+
+// Hands out the input's lines the way a line-by-line text read does: a final
+// newline gives one more, empty line, and a carriage return that ends a line
+// is dropped so that CRLF files read like LF files.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  // True once a read has run into the end of the text.
+  bool atEnd() const { return atEnd_; }
+
+  std::string_view readLine() {
+    std::string_view line;
+    const std::size_t newline = text_.find('\n', pos_);
+    if (newline == std::string_view::npos) {
+      line = text_.substr(pos_);
+      pos_ = text_.size();
+      atEnd_ = true;
+    } else {
+      line = text_.substr(pos_, newline - pos_);
+      pos_ = newline + 1;
+    }
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  bool atEnd_ = false;
+};
+
+// Loads every table definition into the registry, echoing each line as it
+// is read. Empty lines are counted and written before the next non-empty one.
+void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry) {
+  int pendingEmptyLines = 0;
+  while (!input.atEnd()) {
+    std::string_view line = input.readLine();
+    if (line.empty()) {
+      ++pendingEmptyLines;
+      continue;
+    }
+    for (; pendingEmptyLines > 0; --pendingEmptyLines) out.endLine();
+    out.writeLine(line);
+    Table table = readTableHeader(line);
+    while (!input.atEnd()) {
+      line = input.readLine();
+      if (line.empty()) {
+        ++pendingEmptyLines;
+        break;
+      }
+      out.writeLine(line);
+      readDataRow(line, table);
+    }
+    registry.registerTable(std::move(table));
+  }
+}
+
+std::optional<std::string> readWholeFile(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return std::nullopt;
+  std::string content;
+  char buffer[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return std::nullopt;
+  return content;
+}
+
+bool sameFile(const char* a, const char* b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+}  // namespace
+
+void evaluateInput(std::string_view input, LineOutput& out) {
+  LineReader lines(input);
+  TableRegistry registry;
+  try {
+    const std::string_view query = lines.readLine();
+    out.writeLine(query);
+    out.writeLine(lines.atEnd() ? std::string_view() : lines.readLine());
+    loadTables(lines, out, registry);
+    out.endLine();
+    const Table result = evaluateQuery(query, registry);
+    printTable(result, out);
+  } catch (const QueryError& error) {
+    out.discardLine();
+    out.put("ERROR: ");
+    out.put(error.what());
+    out.endLine();
+  }
+}
+
+int runRaeval(int argc, const char* const* argv) {
+  if (argc < 3) {
+    std::cout << "Not enough arguments!" << std::endl;
+    return -1;
+  }
+  const char* inputPath = argv[1];
+  const char* outputPath = argv[2];
+
+  const std::optional<std::string> input = readWholeFile(inputPath);
+  if (!input) {
+    std::cerr << "Cannot open input file: " << inputPath << std::endl;
+    return 1;
+  }
+  if (sameFile(inputPath, outputPath)) {
+    std::cerr << "Input and output are the same file: " << outputPath << std::endl;
+    return 1;
+  }
+  std::FILE* file = std::fopen(outputPath, "w");
+  if (file == nullptr) {
+    std::cerr << "Cannot open output file: " << outputPath << std::endl;
+    return 1;
+  }
+
+  FileOutput out(file);
+  int status = 0;
+  try {
+    evaluateInput(*input, out);
+  } catch (const std::bad_alloc&) {
+    out.discardLine();
+    out.writeLine(std::string("ERROR: ") + msg::kOutOfMemory);
+    std::cerr << "ERROR: " << msg::kOutOfMemory << std::endl;
+    status = 1;
+  }
+  if (!out.close()) {
+    std::cerr << "Cannot write output file: " << outputPath << std::endl;
+    return 1;
+  }
+  return status;
+}

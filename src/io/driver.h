@@ -1,0 +1,19 @@
+// The program's whole run.
+#pragma once
+
+#include <string_view>
+
+#include "io/output.h"
+
+// Runs raeval as the command line asks: raeval INPUT OUTPUT. Returns the exit
+// status: 0 after a result or an "ERROR: " line alike; -1 with fewer than two
+// arguments ("Not enough arguments!" on standard output); 1 when a file
+// cannot be read or written, or memory runs out (a message on standard
+// error). The input file is read whole before the output file is opened.
+int runRaeval(int argc, const char* const* argv);
+
+// Does the work of one run on the input file's content: echoes it to out
+// while loading its tables, then writes one empty line and the query's
+// result, or "ERROR: " and the message of the first failure. Lets only
+// std::bad_alloc escape.
+void evaluateInput(std::string_view input, LineOutput& out);

@@ -1,0 +1,95 @@
+#include "io/input_reader.h"
+
+#include <cstdint>
+#include <string>
+
+#include "io/char_stream.h"
+#include "model/query_error.h"
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Reads on while the current character is a space and a read succeeds.
+void skipSpaces(CharStream& in, char& c) {
+  while (c == ' ' && in.get(c)) {
+  }
+}
+
+// Reads n characters; only the last one read stays current.
+void skip(CharStream& in, char& c, int n) {
+  for (int i = 0; i < n; ++i) in.get(c);
+}
+
+}  // namespace
+
+Table readTableHeader(std::string_view line) {
+  CharStream in(line);
+  char c = '\0';
+  std::string name;
+  in.get(c);
+  while (c != '(') {
+    if (c != ' ') name += c;
+    if (!in.get(c)) throw QueryError(msg::kTableName);
+  }
+  Table table(std::move(name));
+
+  // Only the read after each attribute is checked: a read that fails earlier
+  // spends the stream, so that this one fails too.
+  while (c != ')') {
+    std::string attributeName;
+    in.readWord(attributeName);
+    in.get(c);
+    skipSpaces(in, c);
+    if (toUpper(c) == 'I') {
+      skip(in, c, 2);  // "nt"
+      skipSpaces(in, c);
+      table.addAttribute(Attribute(std::move(attributeName)));
+    } else {
+      skip(in, c, 3);  // "har"
+      skipSpaces(in, c);
+      in.get(c);  // "("
+      std::int32_t length = 0;
+      in.readInt(length);
+      in.get(c);  // ")"
+      table.addAttribute(Attribute(std::move(attributeName), length));
+    }
+    if (!in.get(c)) throw QueryError(msg::kTableScheme);
+  }
+  return table;
+}
+
+void readDataRow(std::string_view line, Table& table) {
+  CharStream in(line);
+  Row row;
+  row.reserve(table.schema.size());
+  char c = '\0';
+  while (in.get(c)) {
+    bool ended = false;
+    while (c == ' ' && !ended) ended = !in.get(c);
+    if (ended) continue;  // the next read fails too and ends the row
+    if (c == ',') {
+      in.get(c);
+      skipSpaces(in, c);
+    }
+    if (isDigit(c)) {
+      in.unget();
+      std::int32_t number = 0;
+      if (!in.readInt(number)) throw QueryError(msg::kIntegerOutOfRange);
+      row.emplace_back(number);
+    } else if (c != '\'') {
+      throw QueryError(msg::kNotIntOrString);
+    } else {
+      std::string text;
+      for (;;) {
+        if (!in.get(c)) throw QueryError(msg::kEndOfString);
+        if (c == '\'') break;
+        text += c;
+      }
+      row.emplace_back(std::move(text));
+    }
+  }
+  table.addRow(std::move(row));
+}

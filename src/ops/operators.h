@@ -1,0 +1,61 @@
+// The relational operators and their query forms. Each operator takes its
+// operands by read-only reference and returns a freshly built table that
+// shares nothing with them; the result carries the left (or only) operand's
+// name, except that tableRename gives it the new one.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/table.h"
+#include "query/evaluator.h"
+
+// Every pair of a left row and a right row, in nested order (left rows
+// outer); the left attributes then the right ones, names kept even where
+// they repeat. Raises nothing.
+Table tableProduct(const Table& left, const Table& right);
+
+// A merge of the two row lists in one pass: when both are ascending and free
+// of duplicates, their ascending union. Other operands are merged as they
+// stand, neither sorted nor checked. Raises "Scheme Mismatch_1 at union" at
+// the first common position whose types differ, else "Scheme Mismatch_2 at
+// union" when the attribute counts differ.
+Table tableUnion(const Table& left, const Table& right);
+
+// The difference merge: a left row is dropped only when it meets an equal
+// right row at the merge front. Raises "Scheme Mismatch_1 at minus" or
+// "Scheme Mismatch_2 at minus" as tableUnion does.
+Table tableMinus(const Table& left, const Table& right);
+
+// The columns named, in the order named (the first attribute of a name
+// wins), with the rows sorted ascending and freed of duplicates. Raises
+// "Scheme Mismatch at project" for a name no attribute carries, before
+// anything is built, and "Row too short at project" for a row without a
+// value at a requested position.
+Table tableProject(const Table& source, const std::vector<std::string>& names);
+
+// The source under newName, its attributes renamed position by position,
+// types, lengths and rows unchanged. Raises "Scheme Mismatch at rename" when
+// the number of names differs from the number of attributes.
+Table tableRename(const Table& source, std::string newName,
+                  const std::vector<std::string>& newAttributeNames);
+
+// The source rows, in order, for which the condition read from
+// conditionText holds. The condition is read once against the source's
+// schema; text after it is ignored. Raises the condition's "Construct error:
+// " messages and "Row too short at select".
+Table tableSelect(const Table& source, std::string_view conditionText);
+
+// A query form reads its arguments from the query after its keyword and the
+// "(" (which current holds), calls its operator and returns the result.
+using FormReader = Table (*)(Query& query, char current);
+
+struct OperatorForm {
+  std::string_view keyword;
+  FormReader read;
+};
+
+// The forms in the order their keywords are tried.
+extern const std::array<OperatorForm, 6> kOperatorForms;

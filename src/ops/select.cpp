@@ -1,0 +1,14 @@
+#include "io/char_stream.h"
+#include "ops/operators.h"
+#include "query/condition.h"
+
+Table tableSelect(const Table& source, std::string_view conditionText) {
+  CharStream text(conditionText);
+  const Condition condition(source, text, true);
+  Table result(source.name);
+  result.schema = source.schema;
+  for (const Row& row : source.rows) {
+    if (condition.evaluate(row)) result.addRow(row);
+  }
+  return result;
+}

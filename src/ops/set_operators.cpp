@@ -1,0 +1,68 @@
+#include <cstddef>
+
+#include "model/query_error.h"
+#include "ops/operators.h"
+
+namespace {
+
+void checkCompatible(const Table& left, const Table& right, const char* typeMismatch,
+                     const char* countMismatch) {
+  const Schema& a = left.schema;
+  const Schema& b = right.schema;
+  std::size_t i = 0;
+  for (; i < a.size() && i < b.size(); ++i) {
+    if (!attributesCompatible(a[i], b[i])) throw QueryError(typeMismatch);
+  }
+  if (i < a.size() || i < b.size()) throw QueryError(countMismatch);
+}
+
+Table emptyLike(const Table& left) {
+  Table result(left.name);
+  result.schema = left.schema;
+  return result;
+}
+
+}  // namespace
+
+Table tableUnion(const Table& left, const Table& right) {
+  checkCompatible(left, right, msg::kUnionMismatch1, msg::kUnionMismatch2);
+  Table result = emptyLike(left);
+  auto i = left.rows.begin();
+  auto j = right.rows.begin();
+  while (i != left.rows.end() || j != right.rows.end()) {
+    if (i == left.rows.end()) {
+      result.addRow(*j++);
+    } else if (j == right.rows.end()) {
+      result.addRow(*i++);
+    } else if (rowLess(*i, *j)) {
+      result.addRow(*i++);
+    } else if (rowEquals(*i, *j)) {
+      result.addRow(*i++);
+      ++j;
+    } else {
+      result.addRow(*j++);
+    }
+  }
+  return result;
+}
+
+Table tableMinus(const Table& left, const Table& right) {
+  checkCompatible(left, right, msg::kMinusMismatch1, msg::kMinusMismatch2);
+  Table result = emptyLike(left);
+  auto i = left.rows.begin();
+  auto j = right.rows.begin();
+  // Once the left rows are exhausted the remaining right rows change nothing.
+  while (i != left.rows.end()) {
+    if (j == right.rows.end()) {
+      result.addRow(*i++);
+    } else if (rowLess(*i, *j)) {
+      result.addRow(*i++);
+    } else if (rowEquals(*i, *j)) {
+      ++i;
+      ++j;
+    } else {
+      ++j;
+    }
+  }
+  return result;
+}

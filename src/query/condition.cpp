@@ -1,0 +1,179 @@
+#include "query/condition.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "model/query_error.h"
+
+namespace {
+
+constexpr char kBlank = ' ';
+
+constexpr std::array<std::pair<std::string_view, ConditionKind>, 9> kKeywords = {{
+    {"EQ", ConditionKind::EQ},
+    {"NEQ", ConditionKind::NEQ},
+    {"LT", ConditionKind::LT},
+    {"LTE", ConditionKind::LTE},
+    {"GT", ConditionKind::GT},
+    {"GTE", ConditionKind::GTE},
+    {"AND", ConditionKind::AND},
+    {"OR", ConditionKind::OR},
+    {"NOT", ConditionKind::NOT},
+}};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Reads characters until one is not a blank; false if a read fails first.
+bool readNonBlank(CharStream& text, char& c) {
+  do {
+    if (!text.get(c)) return false;
+  } while (c == kBlank);
+  return true;
+}
+
+// Consumes the character after an argument, after any blanks, without
+// looking at it: "," or ")" in well-formed text, but anything is taken. The
+// end of the text is no error.
+void separatorStep(CharStream& text) {
+  char c = '\0';
+  if (!text.get(c)) return;
+  while (c == kBlank && text.get(c)) {
+  }
+}
+
+}  // namespace
+
+Condition::Condition(const Table& table, CharStream& text, bool operatorForm)
+    : Condition(table, text, operatorForm, 0) {}
+
+Condition::Condition(const Table& table, CharStream& text, bool operatorForm, int depth) {
+  if (operatorForm) {
+    readCondition(table, text, depth);
+  } else {
+    readOperand(table, text);
+  }
+}
+
+Condition::~Condition() {
+  left_.reset();
+  right_.reset();
+}
+
+void Condition::readCondition(const Table& table, CharStream& text, int depth) {
+  char c = '\0';
+  if (!readNonBlank(text, c)) throw QueryError(msg::kConstructCondition);
+
+  std::string keyword;
+  while (c != '(') {
+    if (c != kBlank) keyword += toUpper(c);
+    if (!text.get(c)) throw QueryError(msg::kConstructKeyword);
+  }
+
+  bool known = false;
+  for (const auto& [word, kind] : kKeywords) {
+    if (keyword == word) {
+      kind_ = kind;
+      known = true;
+      break;
+    }
+  }
+  if (!known) throw QueryError(msg::kConstructToken);
+  if (depth >= kMaxConditionDepth) throw QueryError(msg::kConstructDepth);
+
+  switch (kind_) {
+    case ConditionKind::AND:
+    case ConditionKind::OR:
+      left_.reset(new Condition(table, text, true, depth + 1));
+      separatorStep(text);
+      right_.reset(new Condition(table, text, true, depth + 1));
+      separatorStep(text);
+      break;
+    case ConditionKind::NOT:
+      left_.reset(new Condition(table, text, true, depth + 1));
+      separatorStep(text);
+      break;
+    default:
+      left_.reset(new Condition(table, text, false, depth + 1));
+      separatorStep(text);
+      right_.reset(new Condition(table, text, false, depth + 1));
+      separatorStep(text);
+      break;
+  }
+}
+
+void Condition::readOperand(const Table& table, CharStream& text) {
+  char c = '\0';
+  if (!readNonBlank(text, c)) throw QueryError(msg::kConstructOperand);
+
+  if (c == '\'') {
+    // An unclosed literal ends with the text.
+    std::string literal;
+    while (text.get(c) && c != '\'') literal += c;
+    kind_ = ConditionKind::LITERAL;
+    literal_.emplace(std::move(literal));
+    return;
+  }
+
+  if (isDigit(c)) {
+    text.unget();
+    std::int32_t number = 0;
+    if (!text.readInt(number)) throw QueryError(msg::kConstructRange);
+    kind_ = ConditionKind::LITERAL;
+    literal_.emplace(number);
+    return;
+  }
+
+  std::string name;
+  while (c != ',' && c != ')') {
+    if (c != kBlank) name += c;
+    if (!text.get(c)) throw QueryError(msg::kConstructName);
+  }
+  text.unget();  // the parent's separator step consumes it
+  attributeIndex_ = findAttribute(table.schema, name);
+  if (attributeIndex_ < 0) throw QueryError(msg::kConstructScheme);
+  kind_ = ConditionKind::ATTRIBUTE;
+}
+
+const Value& Condition::operandValue(const Row& row) const {
+  if (kind_ == ConditionKind::LITERAL) return *literal_;
+  const auto index = static_cast<std::size_t>(attributeIndex_);
+  if (index >= row.size()) throw QueryError(msg::kSelectShortRow);
+  return row[index];
+}
+
+bool Condition::evaluate(const Row& row) const {
+  switch (kind_) {
+    case ConditionKind::AND:
+      return left_->evaluate(row) && right_->evaluate(row);
+    case ConditionKind::OR:
+      return left_->evaluate(row) || right_->evaluate(row);
+    case ConditionKind::NOT:
+      return !left_->evaluate(row);
+    default:
+      break;
+  }
+  const Value& l = left_->operandValue(row);
+  const Value& r = right_->operandValue(row);
+  switch (kind_) {
+    case ConditionKind::EQ:
+      return valueEquals(l, r);
+    case ConditionKind::NEQ:
+      return !valueEquals(l, r);
+    case ConditionKind::LT:
+      return valueLess(l, r);
+    case ConditionKind::LTE:
+      return valueLess(l, r) || valueEquals(l, r);
+    case ConditionKind::GT:
+      return valueLess(r, l);
+    case ConditionKind::GTE:
+      return valueLess(r, l) || valueEquals(l, r);
+    default:
+      return false;  // leaves are never evaluated as conditions
+  }
+}

@@ -1,0 +1,90 @@
+#include "query/evaluator.h"
+
+#include <string>
+
+#include "model/query_error.h"
+#include "ops/operators.h"
+
+namespace {
+
+constexpr char kBlank = ' ';
+
+bool isDelimiter(char c) { return c == '(' || c == ',' || c == ')'; }
+
+char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+Table lookUp(const TableRegistry& registry, const std::string& name) {
+  const Table* stored = registry.findTable(name);
+  if (stored == nullptr) throw QueryError(msg::kTableNotFound);
+  return *stored;
+}
+
+// Keeps the count of enclosing forms right however the form ends.
+class DepthGuard {
+ public:
+  explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+  ~DepthGuard() { --depth_; }
+
+ private:
+  int& depth_;
+};
+
+// The "(" after word has been consumed: run the form the word names.
+Table evaluateForm(Query& query, const std::string& word) {
+  for (const OperatorForm& form : kOperatorForms) {
+    if (compareIgnoreCase(word, form.keyword) != 0) continue;
+    if (query.depth >= kMaxFormDepth) throw QueryError(msg::kNestedTooDeeply);
+    const DepthGuard guard(query.depth);
+    return form.read(query, '(');
+  }
+  throw QueryError(word + msg::kWrongParameter);
+}
+
+}  // namespace
+
+bool nextNonBlank(CharStream& text, char& current) {
+  if (!text.get(current)) return false;
+  while (current == kBlank && text.get(current)) {
+  }
+  return true;
+}
+
+int compareIgnoreCase(std::string_view a, std::string_view b) {
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const unsigned char x = static_cast<unsigned char>(toUpper(a[i]));
+    const unsigned char y = static_cast<unsigned char>(toUpper(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+Table evaluateExpression(Query& query) {
+  CharStream& text = query.text;
+  char current = '\0';
+  if (!nextNonBlank(text, current)) throw QueryError(msg::kTableNotFound);
+
+  // The leading word: the first non-blank character, whatever it is, then
+  // every non-blank character up to the next delimiter or the end of the text.
+  std::string word(1, current);
+  bool endedAtDelimiter = false;
+  for (;;) {
+    if (isDelimiter(current)) {
+      endedAtDelimiter = true;
+      break;
+    }
+    if (!text.get(current)) break;
+    if (current != kBlank && !isDelimiter(current)) word += current;
+  }
+
+  if (endedAtDelimiter && current == '(') return evaluateForm(query, word);
+  if (endedAtDelimiter) text.unget();
+  return lookUp(query.registry, word);
+}
+
+Table evaluateQuery(std::string_view queryText, const TableRegistry& registry) {
+  Query query(queryText, registry);
+  return evaluateExpression(query);
+}

@@ -1,0 +1,47 @@
+// The query expression evaluator: reads a query character by character and
+// evaluates while it reads. An expression is a stored table's name or an
+// operator form (a keyword, "(" and the form's arguments); the forms read
+// their operands by calling evaluateExpression again.
+#pragma once
+
+#include <string_view>
+
+#include "io/char_stream.h"
+#include "model/table.h"
+
+// How many operator forms may enclose another one.
+inline constexpr int kMaxFormDepth = 1000;
+
+// What every activation of the evaluator shares: one stream over the query
+// text, the stored tables, and how many forms enclose the current one.
+struct Query {
+  Query(std::string_view queryText, const TableRegistry& tables)
+      : text(queryText), registry(tables) {}
+
+  CharStream text;
+  const TableRegistry& registry;
+  int depth = 0;
+};
+
+// Reads one expression from the query's current position and returns its
+// table: a copy of a stored table, or what an operator form returns. A table
+// name that ends at "," or ")" leaves that delimiter in the stream for the
+// enclosing form; after a form the stream stands where the form leaves it.
+// Raises "Table not found" (also where no character is left to begin the
+// expression), the word followed by ": Wrong parameter" for a word before
+// "(" that is no keyword, "Query nested too deeply" for a form inside
+// kMaxFormDepth others, and whatever the forms and operators raise.
+Table evaluateExpression(Query& query);
+
+// Evaluates the whole query line against the stored tables. Whatever follows
+// the first complete expression is never read.
+Table evaluateQuery(std::string_view queryText, const TableRegistry& registry);
+
+// Reads one character into current, then on while it is a blank, stopping
+// when a read finds the end of the text (current then keeps the last
+// character read). Returns false when the very first read found the end.
+bool nextNonBlank(CharStream& text, char& current);
+
+// Three-way comparison without regard to the case of the letters a to z:
+// -1, 0 or 1.
+int compareIgnoreCase(std::string_view a, std::string_view b);

@@ -1,0 +1,325 @@
+// Runs the end-to-end cases of one or more case files against the raeval
+// binary and compares the output file, standard output, standard error and
+// exit status byte for byte. The format is described in README.md.
+//
+//   e2e_runner RAEVAL FILE...            run the cases
+//   e2e_runner --extract DIR FILE...     write each case's input into DIR
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Section {
+  std::string text;
+  bool present = false;
+};
+
+struct Case {
+  std::string name;
+  int line = 0;
+  Section input, output, stdoutText, stderrText;
+  bool outputAbsent = false;
+  int status = 0;
+  std::string args = "{in} {out}";
+};
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string unescape(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    const char next = text[++i];
+    if (next == 'r') {
+      out += '\r';
+    } else if (next == 't') {
+      out += '\t';
+    } else if (next == 'n') {
+      out += '\n';
+    } else if (next == '\\') {
+      out += '\\';
+    } else if (next == 'x' && i + 2 < text.size() && hexDigit(text[i + 1]) >= 0 &&
+               hexDigit(text[i + 2]) >= 0) {
+      out += static_cast<char>(hexDigit(text[i + 1]) * 16 + hexDigit(text[i + 2]));
+      i += 2;
+    } else {
+      out += '\\';
+      out += next;
+    }
+  }
+  return out;
+}
+
+bool startsWith(const std::string& s, const std::string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<std::string> splitWords(const std::string& s) {
+  std::vector<std::string> words;
+  std::istringstream in(s);
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// Parses a case file; exits with a message on a malformed one.
+std::vector<Case> parseCases(const fs::path& file) {
+  const std::string content = readFile(file);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    const std::size_t nl = content.find('\n', start);
+    if (nl == std::string::npos) {
+      lines.push_back(content.substr(start));
+      break;
+    }
+    lines.push_back(content.substr(start, nl - start));
+    start = nl + 1;
+  }
+
+  std::vector<Case> cases;
+  Section* open = nullptr;
+  bool noEol = false;
+  bool escaped = false;
+  auto closeSection = [&] {
+    if (open == nullptr) return;
+    if (noEol && !open->text.empty() && open->text.back() == '\n') open->text.pop_back();
+    if (escaped) open->text = unescape(open->text);
+    open = nullptr;
+  };
+  auto fail = [&](std::size_t index, const std::string& why) {
+    std::cerr << file.string() << ":" << index + 1 << ": " << why << "\n";
+    std::exit(2);
+  };
+
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (startsWith(line, "=== ")) {
+      closeSection();
+      cases.push_back(Case{});
+      cases.back().name = line.substr(4);
+      cases.back().line = static_cast<int>(i + 1);
+      continue;
+    }
+    if (startsWith(line, "--- ")) {
+      closeSection();
+      if (cases.empty()) fail(i, "section before the first case");
+      Case& c = cases.back();
+      std::vector<std::string> words = splitWords(line.substr(4));
+      if (words.empty()) fail(i, "empty section line");
+      const std::string kind = words[0];
+      noEol = escaped = false;
+      for (std::size_t w = 1; w < words.size() && kind != "args"; ++w) {
+        if (words[w] == "no-eol") {
+          noEol = true;
+        } else if (words[w] == "escaped") {
+          escaped = true;
+        } else if (!(kind == "output" && words[w] == "absent") && kind != "status") {
+          fail(i, "unknown flag " + words[w]);
+        }
+      }
+      if (kind == "input") {
+        open = &c.input;
+      } else if (kind == "output" && words.size() > 1 && words[1] == "absent") {
+        c.outputAbsent = true;
+      } else if (kind == "output") {
+        open = &c.output;
+      } else if (kind == "stdout") {
+        open = &c.stdoutText;
+      } else if (kind == "stderr") {
+        open = &c.stderrText;
+      } else if (kind == "status" && words.size() == 2) {
+        c.status = std::atoi(words[1].c_str());
+      } else if (kind == "args") {
+        c.args = line.substr(4 + 5);
+      } else {
+        fail(i, "unknown section " + line);
+      }
+      if (open != nullptr) open->present = true;
+      continue;
+    }
+    if (open == nullptr) {
+      if (cases.empty() && (line.empty() || line[0] == '#')) continue;
+      fail(i, "text outside a content section");
+    }
+    open->text += line;
+    open->text += '\n';
+  }
+  closeSection();
+  return cases;
+}
+
+std::string substitute(std::string text, const std::map<std::string, std::string>& values) {
+  for (const auto& [key, value] : values) {
+    for (std::size_t at = text.find(key); at != std::string::npos;
+         at = text.find(key, at + value.size())) {
+      text.replace(at, key.size(), value);
+    }
+  }
+  return text;
+}
+
+std::string visible(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n\n";
+    } else if (c == '\\') {
+      out += "\\\\";
+    } else if (u < 32 || u >= 127) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02x", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool compare(const std::string& what, const std::string& expected, const std::string& actual,
+             std::ostream& report) {
+  if (expected == actual) return true;
+  report << "  " << what << " differs\n  --- expected\n" << visible(expected)
+         << "\n  --- actual\n" << visible(actual) << "\n";
+  return false;
+}
+
+// Runs binary with args, stdin from /dev/null and the two outputs into files.
+// Returns the exit status, or 1000 + the signal that ended it.
+int runProgram(const std::string& binary, const std::vector<std::string>& args,
+               const fs::path& stdoutPath, const fs::path& stderrPath) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(binary.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    alarm(120);  // survives exec: a hanging run is killed
+    execv(binary.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status)) return 1000 + WTERMSIG(status);
+  return WEXITSTATUS(status);
+}
+
+bool runCase(const std::string& binary, const fs::path& file, const Case& c) {
+  char dirTemplate[] = "/tmp/raeval-e2e-XXXXXX";
+  char captureTemplate[] = "/tmp/raeval-e2e-capture-XXXXXX";
+  const fs::path dir = mkdtemp(dirTemplate);
+  const fs::path capture = mkdtemp(captureTemplate);
+  const fs::path in = dir / "input.txt";
+  const fs::path out = dir / "output.txt";
+  if (c.input.present) std::ofstream(in, std::ios::binary) << c.input.text;
+
+  const std::map<std::string, std::string> values = {
+      {"{in}", in.string()}, {"{out}", out.string()}, {"{dir}", dir.string()}};
+  const int status =
+      runProgram(binary, splitWords(substitute(c.args, values)), capture / "stdout", capture / "stderr");
+
+  std::ostringstream report;
+  bool ok = true;
+  if (status != c.status) {
+    report << "  exit status " << (status >= 1000 ? "signal " + std::to_string(status - 1000)
+                                                  : std::to_string(status))
+           << ", expected " << c.status << "\n";
+    ok = false;
+  }
+  if (c.outputAbsent && fs::exists(out)) {
+    report << "  the output file exists, expected none\n";
+    ok = false;
+  }
+  if (c.output.present) {
+    if (!fs::exists(out)) {
+      report << "  no output file\n";
+      ok = false;
+    } else {
+      ok &= compare("output file", substitute(c.output.text, values), readFile(out), report);
+    }
+  }
+  ok &= compare("standard output", substitute(c.stdoutText.text, values),
+                readFile(capture / "stdout"), report);
+  ok &= compare("standard error", substitute(c.stderrText.text, values),
+                readFile(capture / "stderr"), report);
+
+  std::error_code ignored;
+  fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ignored);
+  fs::remove_all(dir, ignored);
+  fs::remove_all(capture, ignored);
+  if (!ok) std::cout << "FAIL " << file.string() << ":" << c.line << ": " << c.name << "\n" << report.str();
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "--extract") {
+    const fs::path dir = argv[2];
+    fs::create_directories(dir);
+    for (int f = 3; f < argc; ++f) {
+      int n = 0;
+      for (const Case& c : parseCases(argv[f])) {
+        if (!c.input.present) continue;
+        const fs::path target = dir / (fs::path(argv[f]).stem().string() + "-" + std::to_string(++n));
+        std::ofstream(target, std::ios::binary) << c.input.text;
+      }
+    }
+    return 0;
+  }
+  if (argc < 3) {
+    std::cerr << "usage: e2e_runner RAEVAL FILE... | e2e_runner --extract DIR FILE...\n";
+    return 2;
+  }
+  const std::string binary = fs::absolute(argv[1]).string();
+  int passed = 0;
+  int failed = 0;
+  for (int f = 2; f < argc; ++f) {
+    for (const Case& c : parseCases(argv[f])) {
+      if (runCase(binary, argv[f], c)) {
+        ++passed;
+      } else {
+        ++failed;
+      }
+    }
+  }
+  std::cout << passed << " passed, " << failed << " failed\n";
+  return failed == 0 && passed > 0 ? 0 : 1;
+}
