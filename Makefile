@@ -1,7 +1,7 @@
 # Thin wrappers over the CMake presets; see README.md.
 EXAMPLE ?= examples/employees.txt
 
-.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench format clean
+.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package format clean
 
 all: build
 
@@ -27,6 +27,23 @@ test-sanitize:
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j2
 	ctest --preset sanitize
+
+# Fuzzes the whole program in-process (clang's libFuzzer); FUZZ_SECONDS long.
+FUZZ_SECONDS ?= 60
+fuzz:
+	tests/fuzz/run.sh $(FUZZ_SECONDS)
+
+# The bounded fuzz run that CI makes on the seed corpus.
+fuzz-ci:
+	tests/fuzz/run.sh 60
+
+# raeval against sqlite3 on generated tables; prints the comparison table.
+bench: build
+	bench/run.sh
+
+# The Debian package, under build/default.
+package: build
+	cd build/default && cpack -G DEB
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
