@@ -135,7 +135,8 @@ void Condition::readOperand(const Table& table, CharStream& text) {
     if (!text.get(c)) throw QueryError(msg::kConstructName);
   }
   text.unget();  // the parent's separator step consumes it
-  attributeIndex_ = findAttribute(table.schema, name);
+  // An empty name matches nothing, even an attribute a RENAME left unnamed.
+  attributeIndex_ = name.empty() ? -1 : findAttribute(table.schema, name);
   if (attributeIndex_ < 0) throw QueryError(msg::kConstructScheme);
   kind_ = ConditionKind::ATTRIBUTE;
 }
