@@ -107,7 +107,7 @@ void evaluateInput(std::string_view input, LineOutput& out) {
   } catch (const QueryError& error) {
     out.discardLine();
     out.put("ERROR: ");
-    out.put(error.what());
+    out.put(error.message());
     out.endLine();
   }
 }
