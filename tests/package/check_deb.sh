@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Builds the Debian package of a build with cpack, unpacks it with dpkg-deb
+# into a temporary folder and checks it: its metadata, that it holds raeval
+# and its manual page (and nothing outside /usr/bin, /usr/share/man and
+# /usr/share/doc/raeval), and that the packaged raeval answers the packaged
+# example as expected.
+#
+#   check_deb.sh BUILD_DIR SOURCE_DIR VERSION
+set -uo pipefail
+
+if (($# != 3)); then
+  echo "usage: $0 BUILD_DIR SOURCE_DIR VERSION" >&2
+  exit 2
+fi
+build=$1
+source=$2
+version=$3
+
+for tool in cpack dpkg-deb dpkg-shlibdeps file readelf; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "FAIL $tool is not installed (dpkg-shlibdeps comes with dpkg-dev, readelf with binutils; cpack needs file)"
+    exit 1
+  fi
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failures=0
+fail() {
+  echo "FAIL $*"
+  failures=$((failures + 1))
+}
+
+if ! cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  fail "cpack -G DEB"
+  exit 1
+fi
+debs=("$work"/out/*.deb)
+if ((${#debs[@]} != 1)) || [[ ! -f ${debs[0]} ]]; then
+  cat "$work/cpack.log"
+  fail "cpack made no single .deb: ${debs[*]}"
+  exit 1
+fi
+deb=${debs[0]}
+arch=$(dpkg --print-architecture)
+[[ $(basename "$deb") == "raeval_${version}_${arch}.deb" ]] ||
+  fail "package file is named $(basename "$deb"), not raeval_${version}_${arch}.deb"
+
+# field NAME: the value of a control field.
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == raeval ]] || fail "Package: $(field Package)"
+[[ $(field Version) == "$version" ]] || fail "Version: $(field Version), not $version"
+[[ $(field Architecture) == "$arch" ]] || fail "Architecture: $(field Architecture)"
+[[ $(field Section) == utils ]] || fail "Section: $(field Section), not utils"
+[[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] ||
+  fail "Maintainer is not a name and an address: $(field Maintainer)"
+[[ -n $(field Description) ]] || fail "no Description"
+[[ -z $(field Homepage) ]] || fail "Homepage set: $(field Homepage)"
+root="$work/root"
+dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x"
+
+# Depends is worked out by dpkg-shlibdeps from the shared libraries that the
+# binary needs: for a dynamically linked raeval the C library, and the C++
+# library when it is linked to it, each with a minimum version; for a static
+# one, nothing.
+depends=$(field Depends)
+needed=$(readelf -d "$root/usr/bin/raeval" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+if [[ -z $needed ]]; then
+  [[ -z $depends ]] || fail "a static raeval, yet Depends: $depends"
+  echo "ok   raeval is linked statically and the package depends on nothing"
+else
+  libraries=(libc6)
+  grep -q '^libstdc++\.so\.6$' <<<"$needed" && libraries+=(libstdc++6)
+  for library in "${libraries[@]}"; do
+    pattern="(^|, )${library//+/\\+} \(>= [^)]+\)"
+    [[ $depends =~ $pattern ]] ||
+      fail "Depends does not hold a versioned $library: $depends"
+  done
+fi
+
+[[ -x $root/usr/bin/raeval ]] || fail "usr/bin/raeval is missing or not executable"
+if [[ -f $root/usr/share/man/man1/raeval.1 ]]; then
+  cmp -s "$source/man/raeval.1" "$root/usr/share/man/man1/raeval.1" ||
+    fail "usr/share/man/man1/raeval.1 differs from man/raeval.1"
+elif [[ -f $root/usr/share/man/man1/raeval.1.gz ]]; then
+  gzip -dc "$root/usr/share/man/man1/raeval.1.gz" | cmp -s "$source/man/raeval.1" - ||
+    fail "usr/share/man/man1/raeval.1.gz differs from man/raeval.1"
+else
+  fail "the manual page is not in the package"
+fi
+
+unexpected=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort |
+  grep -Ev '^\./usr/(bin/raeval|share/man/man1/raeval\.1(\.gz)?|share/doc/raeval/.+)$')
+[[ -z $unexpected ]] || fail "files outside the expected places:"$'\n'"$unexpected"
+
+if [[ -x $root/usr/bin/raeval ]]; then
+  examples="$root/usr/share/doc/raeval/examples"
+  "$root/usr/bin/raeval" "$examples/employees.txt" "$work/out.txt"
+  status=$?
+  ((status == 0)) || fail "packaged raeval exited with status $status"
+  diff -u "$source/examples/employees.expected" "$work/out.txt" ||
+    fail "packaged raeval on the packaged employees.txt"
+  # The packaged binary's own diagnostics work too.
+  stdout=$("$root/usr/bin/raeval" 2>&1)
+  status=$?
+  [[ $stdout == "Not enough arguments!" && $status -eq 255 ]] ||
+    fail "packaged raeval without arguments: status $status, output: $stdout"
+fi
+
+if ((failures == 0)); then
+  echo "ok   $(basename "$deb"): metadata, contents and the packaged raeval"
+  dpkg-deb -I "$deb" | sed -n '/Package:/,$p'
+fi
+((failures == 0))
