@@ -1,6 +1,7 @@
 // The query forms: each reads its arguments from the query, character by
 // character, after its keyword's "(" and calls its operator. Separators and
 // closing characters are consumed without being examined.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,7 @@ Table readRename(Query& query, char current) {
 Table readSelect(Query& query, char current) {
   const Table source = evaluateExpression(query);
   nextNonBlank(query.text, current);
-  int depth = 0;
+  std::size_t depth = 0;
   std::string condition;
   while (current != ')' || depth != 0) {
     if (current == '(') {

@@ -1,0 +1,371 @@
+// libFuzzer target: the whole program, in-process, on arbitrary bytes as the
+// input file's content, with the output kept in memory.
+//
+// Besides the sanitizers' own checks, every run is held to what the output
+// file's layout guarantees whatever the input:
+//   - it begins with the echo of the input (first line, second line, then
+//     every non-empty line with the empty lines before it), written as far as
+//     loading got;
+//   - after a complete echo comes one empty line and then either the result
+//     table (a schema line, row lines, an empty line) or one "ERROR: " line;
+//   - a loading failure leaves a line-aligned part of the echo followed by
+//     one "ERROR: " line with one of the loader's messages;
+//   - the "ERROR: " line is the last one and every line ends with "\n".
+//
+// PROJECT, the one operator that sorts, is also checked against a plain
+// model of it (copy the columns, stable sort by rowLess, drop adjacent
+// duplicates) on every table the input defines, and on its PRODUCT with
+// itself where that is some twenty thousand rows.
+//
+// Memory is budgeted: operator new is replaced so that a run which has
+// allocated more than kAllocationBudget bytes in all gets std::bad_alloc, as
+// it would from an exhausted machine. A PRODUCT blow-up thus ends in the
+// program's own out-of-memory path, quickly, instead of in the fuzzer's RSS
+// or time limit. evaluateInput lets std::bad_alloc escape by design; it must
+// still have written whole lines only.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <list>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/driver.h"
+#include "io/input_reader.h"
+#include "io/output.h"
+#include "model/query_error.h"
+#include "ops/operators.h"
+
+namespace {
+
+// All bytes that one input may allocate through operator new, freed or not.
+// Also bounds the time an input can take: every row built is allocated.
+constexpr std::size_t kAllocationBudget = std::size_t{256} << 20;
+
+bool budgetArmed = false;
+std::size_t allocatedThisRun = 0;
+
+[[noreturn]] void fail(const char* what, std::string_view input, const std::string& output) {
+  std::fprintf(
+      stderr, "\nfuzz_raeval: %s\n--- input (%zu bytes)\n%.*s\n--- output (%zu bytes)\n%s\n", what,
+      input.size(), static_cast<int>(input.size()), input.data(), output.size(), output.c_str());
+  std::abort();
+}
+
+// The lines of text as the driver reads them: split at "\n", a final newline
+// giving one more, empty line, and one carriage return that ends a line
+// dropped.
+std::vector<std::string_view> splitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t newline = text.find('\n', start);
+    std::string_view line = text.substr(
+        start, newline == std::string_view::npos ? std::string_view::npos : newline - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (newline == std::string_view::npos) break;
+    start = newline + 1;
+  }
+  return lines;
+}
+
+// The whole echo, and the offsets in it at which a line ends (just after its
+// "\n"), for every line that loading may have to stop at.
+struct Echo {
+  std::string text;
+  std::vector<std::size_t> lineEnds;
+};
+
+Echo expectedEcho(std::string_view input) {
+  const std::vector<std::string_view> lines = splitLines(input);
+  Echo echo;
+  auto write = [&echo](std::string_view line) {
+    echo.text.append(line);
+    echo.text.push_back('\n');
+    echo.lineEnds.push_back(echo.text.size());
+  };
+  write(lines[0]);
+  write(lines.size() > 1 ? lines[1] : std::string_view());
+  std::size_t pendingEmpty = 0;
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    if (lines[i].empty()) {
+      ++pendingEmpty;
+      continue;
+    }
+    echo.text.append(pendingEmpty, '\n');
+    pendingEmpty = 0;
+    write(lines[i]);
+  }
+  return echo;
+}
+
+constexpr std::array<std::string_view, 5> kLoadingMessages = {
+    "Table name error", "Table scheme error", "Input> Not int or string", "Input> End of string",
+    "Input> Integer out of range"};
+
+constexpr std::array<std::string_view, 22> kQueryMessages = {
+    "Table not found",
+    "Query nested too deeply",
+    "Construct error: end of string reached",
+    "Construct error: end of string reached 2",
+    "Construct error: end of string reached 3",
+    "Construct error: end of string reached 4",
+    "Construct error: scheme mismatch",
+    "Construct error: invalid token",
+    "Construct error: integer out of range",
+    "Construct error: nested too deeply",
+    "Scheme Mismatch_1 at union",
+    "Scheme Mismatch_2 at union",
+    "Scheme Mismatch_1 at minus",
+    "Scheme Mismatch_2 at minus",
+    "End of string reached",
+    "End of string reached 1",
+    "End of string reached 2",
+    "End of string reached 3",
+    "Scheme Mismatch at project",
+    "Scheme Mismatch at rename",
+    "Row too short at project",
+    "Row too short at select"};
+
+template <std::size_t N>
+bool isOneOf(std::string_view message, const std::array<std::string_view, N>& messages) {
+  for (std::string_view m : messages) {
+    if (message == m) return true;
+  }
+  return false;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// rest is exactly one "ERROR: " line; returns its message.
+bool isErrorLine(std::string_view rest, std::string_view& message) {
+  constexpr std::string_view kError = "ERROR: ";
+  if (!startsWith(rest, kError) || !endsWith(rest, "\n")) return false;
+  message = rest.substr(kError.size(), rest.size() - kError.size() - 1);
+  return message.find('\n') == std::string_view::npos;
+}
+
+void checkOutput(std::string_view input, const std::string& output) {
+  const Echo echo = expectedEcho(input);
+  const std::string_view out = output;
+
+  std::string_view message;
+  if (startsWith(out, echo.text) && out.size() > echo.text.size() &&
+      out[echo.text.size()] == '\n') {
+    // Loading finished: the empty line, then the result or the query's error.
+    const std::string_view rest = out.substr(echo.text.size() + 1);
+    if (isErrorLine(rest, message)) {
+      if (!isOneOf(message, kQueryMessages) && !endsWith(message, ": Wrong parameter")) {
+        fail("unknown message after the query was evaluated", input, output);
+      }
+      return;
+    }
+    // The result table: a schema line, row lines, one empty line. No line
+    // of it can begin like an error line: names hold no blanks and row
+    // lines begin with a quote or a number.
+    if (!endsWith(rest, "\n\n"))
+      fail("result table does not end with an empty line", input, output);
+    const std::size_t schemaEnd = rest.find('\n');
+    if (schemaEnd == 0 || rest[schemaEnd - 1] != ')') {
+      fail("schema line does not end with ')'", input, output);
+    }
+    if (rest.find("\nERROR: ") != std::string_view::npos || startsWith(rest, "ERROR: ")) {
+      fail("an error line inside the result table", input, output);
+    }
+    return;
+  }
+
+  // Loading stopped: a line-aligned part of the echo (line 3 on), then the
+  // error line.
+  for (std::size_t i = 2; i < echo.lineEnds.size(); ++i) {
+    const std::size_t end = echo.lineEnds[i];
+    if (out.size() <= end || out.substr(0, end) != std::string_view(echo.text).substr(0, end))
+      continue;
+    if (!isErrorLine(out.substr(end), message)) continue;
+    if (!isOneOf(message, kLoadingMessages)) fail("unknown message while loading", input, output);
+    return;
+  }
+  fail("output is neither echo and result nor echo and an error line", input, output);
+}
+
+// After std::bad_alloc the output holds whole lines only, begun with the
+// echo as far as it got.
+void checkOutputAfterOutOfMemory(std::string_view input, const std::string& output) {
+  if (!output.empty() && output.back() != '\n') fail("partial line after bad_alloc", input, output);
+  const Echo echo = expectedEcho(input);
+  const std::size_t common = std::min(output.size(), echo.text.size());
+  if (output.compare(0, common, echo.text, 0, common) != 0) {
+    fail("output after bad_alloc does not begin with the echo", input, output);
+  }
+}
+
+// The tables of the input as loading builds them, up to a loading error.
+std::vector<Table> loadedTables(std::string_view input) {
+  const std::vector<std::string_view> lines = splitLines(input);
+  std::vector<Table> tables;
+  try {
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+      if (lines[i].empty()) continue;
+      tables.push_back(readTableHeader(lines[i]));
+      while (++i < lines.size() && !lines[i].empty()) readDataRow(lines[i], tables.back());
+    }
+  } catch (const QueryError&) {
+  }
+  return tables;
+}
+
+// PROJECT as defined: the columns copied in the order named, then a stable
+// sort by rowLess and the removal of adjacent duplicates. Empty when a row
+// is too short, which must raise instead.
+std::optional<std::list<Row>> projectModel(const Table& source,
+                                           const std::vector<std::size_t>& positions) {
+  std::list<Row> rows;
+  for (const Row& row : source.rows) {
+    Row projected;
+    for (const std::size_t position : positions) {
+      if (position >= row.size()) return std::nullopt;
+      projected.push_back(row[position]);
+    }
+    rows.push_back(std::move(projected));
+  }
+  rows.sort(rowLess);
+  rows.unique(rowEquals);
+  return rows;
+}
+
+// Where the projected columns mix kinds rowLess is no strict weak order
+// and the order is the sort's own; only the rows' contents are compared then.
+bool kindsAgree(const std::list<Row>& rows) {
+  if (rows.empty()) return true;
+  for (const Row& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (row[i].isString() != rows.front()[i].isString()) return false;
+    }
+  }
+  return true;
+}
+
+bool sameRows(const std::list<Row>& a, const std::list<Row>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), rowEquals);
+}
+
+void checkProjectionOf(const Table& source, const std::vector<std::size_t>& positions,
+                       std::string_view input) {
+  // Names that resolve to exactly these positions: the first attribute of
+  // each name.
+  std::vector<std::string> names;
+  std::vector<std::size_t> resolved;
+  for (const std::size_t position : positions) {
+    names.push_back(source.schema[position].name());
+    resolved.push_back(static_cast<std::size_t>(findAttribute(source.schema, names.back())));
+  }
+  const std::optional<std::list<Row>> expected = projectModel(source, resolved);
+  std::optional<Table> actual;
+  try {
+    actual.emplace(tableProject(source, names));
+  } catch (const QueryError& error) {
+    if (!expected && error.message() == "Row too short at project") return;
+    fail("PROJECT raised an error its model does not", input, error.message());
+  }
+  if (!expected) fail("PROJECT did not raise for a row too short", input, std::string());
+  if (actual->schema.size() != resolved.size()) fail("PROJECT schema", input, std::string());
+  if (kindsAgree(*expected)) {
+    if (!sameRows(actual->rows, *expected))
+      fail("PROJECT rows differ from its model", input, std::string());
+    return;
+  }
+  // Mixed kinds: the same distinct rows must be there, in whatever order.
+  for (const Row& row : actual->rows) {
+    if (std::none_of(expected->begin(), expected->end(),
+                     [&row](const Row& r) { return rowEquals(r, row); })) {
+      fail("PROJECT made a row its model lacks", input, std::string());
+    }
+  }
+}
+
+void checkProjections(std::string_view input) {
+  for (const Table& table : loadedTables(input)) {
+    const std::size_t n = table.schema.size();
+    if (n == 0) continue;
+    std::vector<std::size_t> all(n), reversed(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      all[i] = i;
+      reversed[i] = n - 1 - i;
+    }
+    checkProjectionOf(table, all, input);
+    checkProjectionOf(table, reversed, input);
+    checkProjectionOf(table, {n - 1, 0, n - 1}, input);
+    const std::size_t rows = table.rows.size();
+    if (rows * rows >= 16384 && rows * rows <= 32768) {  // a large table, as PRODUCT makes them
+      const Table square = tableProduct(table, table);
+      std::vector<std::size_t> some;
+      for (std::size_t i = 0; i < square.schema.size(); i += 2) some.push_back(i);
+      checkProjectionOf(square, some, input);
+      checkProjectionOf(square, {0}, input);
+    }
+  }
+}
+
+}  // namespace
+
+// The budget applies only while budgetArmed is set, that is, inside
+// evaluateInput. It counts what is allocated, not what is live, so delete
+// need not know sizes. Every scalar form is replaced, so that each block is
+// freed by the allocator that gave it; the array and aligned forms stay the
+// sanitizer's own.
+namespace {
+
+void* allocate(std::size_t size) noexcept {
+  if (budgetArmed) {
+    if (size > kAllocationBudget - allocatedThisRun) return nullptr;
+    allocatedThisRun += size;
+  }
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  void* block = allocate(size);
+  if (block == nullptr) throw std::bad_alloc();
+  return block;
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  StringOutput out;
+  bool outOfMemory = false;
+  allocatedThisRun = 0;
+  budgetArmed = true;
+  try {
+    evaluateInput(input, out);
+  } catch (const std::bad_alloc&) {
+    outOfMemory = true;
+  }
+  budgetArmed = false;
+  if (outOfMemory) {
+    checkOutputAfterOutOfMemory(input, out.text());
+  } else {
+    checkOutput(input, out.text());
+  }
+  checkProjections(input);
+  return 0;
+}
