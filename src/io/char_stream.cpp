@@ -29,16 +29,21 @@ bool CharStream::readInt(std::int32_t& n) {
     ++pos_;
   }
   // The magnitude saturates just past the largest one that can fit, so any
-  // run of digits is read without overflow.
+  // run of digits is read without overflow. The scan runs on locals: the
+  // members would be reloaded on every digit.
   constexpr std::int64_t kLimit = std::int64_t{1} << 31;
+  const char* const data = text_.data();
+  const std::size_t size = text_.size();
+  const std::size_t first = pos_;
+  std::size_t pos = pos_;
   std::int64_t magnitude = 0;
-  std::size_t digits = 0;
-  while (pos_ < text_.size() && isDigit(text_[pos_])) {
-    if (magnitude <= kLimit) magnitude = magnitude * 10 + (text_[pos_] - '0');
-    ++pos_;
-    ++digits;
+  while (pos < size && isDigit(data[pos])) {
+    if (magnitude <= kLimit) magnitude = magnitude * 10 + (data[pos] - '0');
+    ++pos;
   }
-  if (pos_ >= text_.size()) spent_ = true;
+  const std::size_t digits = pos - first;
+  pos_ = pos;
+  if (pos_ >= size) spent_ = true;
   const std::int64_t largest = negative ? kLimit : kLimit - 1;
   if (digits == 0 || magnitude > largest) {
     spent_ = true;

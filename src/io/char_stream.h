@@ -37,10 +37,50 @@ class CharStream {
   // end of the text succeeds but spends the stream.
   bool readInt(std::int32_t& n);
 
+  // Reads the rest of the unsigned decimal integer whose first digit is the
+  // character just read, leaving the stream as unget followed by readInt
+  // would. Fails, spending the stream, when the number does not fit a
+  // signed 32-bit integer; n is then unchanged.
+  bool readIntAfter(char firstDigit, std::int32_t& n) {
+    constexpr std::uint64_t kLargest = 0x7fffffff;
+    const char* const data = text_.data();
+    const std::size_t size = text_.size();
+    std::size_t pos = pos_;
+    std::uint64_t magnitude = static_cast<std::uint64_t>(firstDigit - '0');
+    while (pos < size && static_cast<unsigned char>(data[pos] - '0') < 10) {
+      // Saturates just past the largest value, so that no run overflows.
+      if (magnitude <= kLargest)
+        magnitude = magnitude * 10 + static_cast<std::uint64_t>(data[pos] - '0');
+      ++pos;
+    }
+    pos_ = pos;
+    if (pos >= size) spent_ = true;
+    if (magnitude > kLargest) {
+      spent_ = true;
+      return false;
+    }
+    n = static_cast<std::int32_t>(magnitude);
+    return true;
+  }
+
   // Skips whitespace, then reads up to the next whitespace or the end. Fails,
   // spending the stream, when nothing is left to take. Reading up to the end
   // of the text succeeds but spends the stream.
   bool readWord(std::string& word);
+
+  // Takes every character up to the next delimiter, as repeated gets would,
+  // and consumes the delimiter too. Fails, spending the stream, when no
+  // delimiter is left; taken is then unchanged.
+  bool readUntil(char delimiter, std::string_view& taken) {
+    const std::size_t found = spent_ ? std::string_view::npos : text_.find(delimiter, pos_);
+    if (found == std::string_view::npos) {
+      spent_ = true;
+      return false;
+    }
+    taken = text_.substr(pos_, found - pos_);
+    pos_ = found + 1;
+    return true;
+  }
 
   // True once a read has looked past the end or failed.
   bool spent() const { return spent_; }

@@ -1,5 +1,6 @@
 #include "io/driver.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -41,6 +42,17 @@ class LineReader {
     return line;
   }
 
+  // Echoes a line that readLine returned, straight from the text when a
+  // newline follows it there.
+  void echo(std::string_view line, LineOutput& out) const {
+    const std::size_t end = static_cast<std::size_t>(line.data() - text_.data()) + line.size();
+    if (end < text_.size() && text_[end] == '\n') {
+      out.writeWholeLine(text_.substr(end - line.size(), line.size() + 1));
+    } else {
+      out.writeLine(line);
+    }
+  }
+
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
@@ -50,7 +62,7 @@ class LineReader {
 // Loads every table definition into the registry, echoing each line as it
 // is read. Empty lines are counted and written before the next non-empty one.
 void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry) {
-  int pendingEmptyLines = 0;
+  std::size_t pendingEmptyLines = 0;
   while (!input.atEnd()) {
     std::string_view line = input.readLine();
     if (line.empty()) {
@@ -58,7 +70,7 @@ void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry) {
       continue;
     }
     for (; pendingEmptyLines > 0; --pendingEmptyLines) out.endLine();
-    out.writeLine(line);
+    input.echo(line, out);
     Table table = readTableHeader(line);
     while (!input.atEnd()) {
       line = input.readLine();
@@ -66,7 +78,7 @@ void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry) {
         ++pendingEmptyLines;
         break;
       }
-      out.writeLine(line);
+      input.echo(line, out);
       readDataRow(line, table);
     }
     registry.registerTable(std::move(table));
@@ -77,6 +89,11 @@ std::optional<std::string> readWholeFile(const char* path) {
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return std::nullopt;
   std::string content;
+  // A regular file's size is known up front, so the text is not moved about
+  // while it grows.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size < content.max_size()) content.reserve(static_cast<std::size_t>(size));
   char buffer[1 << 16];
   std::size_t got = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
@@ -112,14 +129,12 @@ void evaluateInput(std::string_view input, LineOutput& out) {
   }
 }
 
-int runRaeval(int argc, const char* const* argv) {
-  if (argc < 3) {
-    std::cout << "Not enough arguments!" << std::endl;
-    return -1;
-  }
-  const char* inputPath = argv[1];
-  const char* outputPath = argv[2];
+namespace {
 
+// Memory that runs out before the output file is open leaves it alone.
+void reportOutOfMemory() { std::cerr << "ERROR: " << msg::kOutOfMemory << std::endl; }
+
+int runFiles(const char* inputPath, const char* outputPath) {
   const std::optional<std::string> input = readWholeFile(inputPath);
   if (!input) {
     std::cerr << "Cannot open input file: " << inputPath << std::endl;
@@ -140,9 +155,12 @@ int runRaeval(int argc, const char* const* argv) {
   try {
     evaluateInput(*input, out);
   } catch (const std::bad_alloc&) {
+    // The tables are gone by now; the line buffer keeps its capacity.
     out.discardLine();
-    out.writeLine(std::string("ERROR: ") + msg::kOutOfMemory);
-    std::cerr << "ERROR: " << msg::kOutOfMemory << std::endl;
+    out.put("ERROR: ");
+    out.put(msg::kOutOfMemory);
+    out.endLine();
+    reportOutOfMemory();
     status = 1;
   }
   if (!out.close()) {
@@ -150,4 +168,19 @@ int runRaeval(int argc, const char* const* argv) {
     return 1;
   }
   return status;
+}
+
+}  // namespace
+
+int runRaeval(int argc, const char* const* argv) {
+  if (argc < 3) {
+    std::cout << "Not enough arguments!" << std::endl;
+    return -1;
+  }
+  try {
+    return runFiles(argv[1], argv[2]);
+  } catch (const std::bad_alloc&) {
+    reportOutOfMemory();
+    return 1;
+  }
 }

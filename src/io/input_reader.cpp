@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "io/char_stream.h"
 #include "model/query_error.h"
@@ -75,20 +76,15 @@ void readDataRow(std::string_view line, Table& table) {
       skipSpaces(in, c);
     }
     if (isDigit(c)) {
-      in.unget();
       std::int32_t number = 0;
-      if (!in.readInt(number)) throw QueryError(msg::kIntegerOutOfRange);
+      if (!in.readIntAfter(c, number)) throw QueryError(msg::kIntegerOutOfRange);
       row.emplace_back(number);
     } else if (c != '\'') {
       throw QueryError(msg::kNotIntOrString);
     } else {
-      std::string text;
-      for (;;) {
-        if (!in.get(c)) throw QueryError(msg::kEndOfString);
-        if (c == '\'') break;
-        text += c;
-      }
-      row.emplace_back(std::move(text));
+      std::string_view text;
+      if (!in.readUntil('\'', text)) throw QueryError(msg::kEndOfString);
+      row.emplace_back(std::string(text));
     }
   }
   table.addRow(std::move(row));

@@ -6,9 +6,7 @@ FileOutput::~FileOutput() {
 
 void FileOutput::deliver(std::string_view line) {
   if (failed_) return;
-  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
-    failed_ = true;
-  }
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) failed_ = true;
 }
 
 bool FileOutput::close() {

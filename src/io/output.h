@@ -32,6 +32,16 @@ class LineOutput {
     put(text);
     endLine();
   }
+  // The same as writeLine of lineAndNewline without its last character,
+  // which must be a newline; the text is handed on without being copied.
+  void writeWholeLine(std::string_view lineAndNewline) {
+    if (!line_.empty()) {
+      put(lineAndNewline);
+      lineAndNewline = line_;
+    }
+    deliver(lineAndNewline);
+    line_.clear();
+  }
   // Drops what was put since the last endLine.
   void discardLine() { line_.clear(); }
 
@@ -58,7 +68,9 @@ class StringOutput : public LineOutput {
 // failed write is remembered; close reports whether everything arrived.
 class FileOutput : public LineOutput {
  public:
-  explicit FileOutput(std::FILE* file) : file_(file) {}
+  // The stream is made unbuffered: each line then goes out in one write of
+  // its own, which is the flush, without being copied through a buffer.
+  explicit FileOutput(std::FILE* file) : file_(file) { std::setvbuf(file_, nullptr, _IONBF, 0); }
   ~FileOutput() override;
 
   // Closes the file; false if any write, flush or the close itself failed.

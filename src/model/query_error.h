@@ -8,7 +8,8 @@
 
 class QueryError : public std::runtime_error {
  public:
-  explicit QueryError(const std::string& message) : std::runtime_error(message), message_(message) {}
+  explicit QueryError(const std::string& message)
+      : std::runtime_error(message), message_(message) {}
 
   // The whole message, NUL bytes included (what() would stop at the first).
   const std::string& message() const { return message_; }

@@ -16,6 +16,15 @@ class Value {
   explicit Value(std::int32_t number) : number_(number) {}
   explicit Value(std::string text) : text_(std::move(text)), isString_(true) {}
 
+  // A copy of an int value leaves the text, which is always empty, alone.
+  Value(const Value& other) : number_(other.number_), isString_(other.isString_) {
+    if (isString_) text_ = other.text_;
+  }
+  Value(Value&&) noexcept = default;
+  Value& operator=(const Value&) = default;
+  Value& operator=(Value&&) noexcept = default;
+  ~Value() = default;
+
   std::int32_t number() const { return number_; }
   const std::string& text() const { return text_; }
   bool isString() const { return isString_; }

@@ -217,8 +217,9 @@ std::string visible(const std::string& s) {
 bool compare(const std::string& what, const std::string& expected, const std::string& actual,
              std::ostream& report) {
   if (expected == actual) return true;
-  report << "  " << what << " differs\n  --- expected\n" << visible(expected)
-         << "\n  --- actual\n" << visible(actual) << "\n";
+  report << "  " << what << " differs\n  --- expected\n"
+         << visible(expected) << "\n  --- actual\n"
+         << visible(actual) << "\n";
   return false;
 }
 
@@ -265,15 +266,14 @@ bool runCase(const std::string& binary, const fs::path& file, const Case& c) {
 
   const std::map<std::string, std::string> values = {
       {"{in}", in.string()}, {"{out}", out.string()}, {"{dir}", dir.string()}};
-  const int status =
-      runProgram(binary, splitWords(substitute(c.args, values)), capture / "stdout",
-                 capture / "stderr", c.memoryLimitKiB);
+  const int status = runProgram(binary, splitWords(substitute(c.args, values)), capture / "stdout",
+                                capture / "stderr", c.memoryLimitKiB);
 
   std::ostringstream report;
   bool ok = true;
   if (status != c.status) {
-    report << "  exit status " << (status >= 1000 ? "signal " + std::to_string(status - 1000)
-                                                  : std::to_string(status))
+    report << "  exit status "
+           << (status >= 1000 ? "signal " + std::to_string(status - 1000) : std::to_string(status))
            << ", expected " << c.status << "\n";
     ok = false;
   }
@@ -298,7 +298,9 @@ bool runCase(const std::string& binary, const fs::path& file, const Case& c) {
   fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(dir, ignored);
   fs::remove_all(capture, ignored);
-  if (!ok) std::cout << "FAIL " << file.string() << ":" << c.line << ": " << c.name << "\n" << report.str();
+  if (!ok)
+    std::cout << "FAIL " << file.string() << ":" << c.line << ": " << c.name << "\n"
+              << report.str();
   return ok;
 }
 
@@ -312,7 +314,8 @@ int main(int argc, char** argv) {
       int n = 0;
       for (const Case& c : parseCases(argv[f])) {
         if (!c.input.present) continue;
-        const fs::path target = dir / (fs::path(argv[f]).stem().string() + "-" + std::to_string(++n));
+        const fs::path target =
+            dir / (fs::path(argv[f]).stem().string() + "-" + std::to_string(++n));
         std::ofstream(target, std::ios::binary) << c.input.text;
       }
     }

@@ -46,7 +46,8 @@ TEST(TableTest, SortIsStableAndRelinksRows) {
   Table table = intTable({{3, 1}, {1, 9}, {3, 0}, {1, 9}, {2, 5}});
   const Row* firstOfNine = &*std::next(table.rows.begin());
   table.sortRows();
-  EXPECT_EQ(contents(table), (std::vector<std::vector<int>>{{1, 9}, {1, 9}, {2, 5}, {3, 0}, {3, 1}}));
+  EXPECT_EQ(contents(table),
+            (std::vector<std::vector<int>>{{1, 9}, {1, 9}, {2, 5}, {3, 0}, {3, 1}}));
   EXPECT_EQ(&table.rows.front(), firstOfNine);
 }
 

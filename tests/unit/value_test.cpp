@@ -20,10 +20,9 @@ TEST(ValueTest, StringsOrderByUnsignedBytes) {
     bool less;
   };
   const Case cases[] = {
-      {"abc", "abd", true}, {"abc", "abcd", true}, {"abcd", "abc", false},
-      {"B", "a", true},     {"a", "B", false},     {"", "a", true},
-      {"a", "a", false},    {"", "", false},       {"z", "\x80", true},
-      {"\xff", "\x80", false},
+      {"abc", "abd", true}, {"abc", "abcd", true},   {"abcd", "abc", false}, {"B", "a", true},
+      {"a", "B", false},    {"", "a", true},         {"a", "a", false},      {"", "", false},
+      {"z", "\x80", true},  {"\xff", "\x80", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(valueLess(s(c.a), s(c.b)), c.less) << '"' << c.a << "\" < \"" << c.b << '"';
