@@ -35,11 +35,29 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 checked=0
 
+# The awk functions both extractors share: a problem, the start of a marked
+# block (its output file, and the manifest line), and skipping an unmarked one.
+common_awk='
+    function fail(msg) { print "ERROR " FILENAME ":" NR ": " msg; }
+    function openBlock() {
+      n++
+      out = prefix "." n
+      printf "" > out
+      print n, NR, pending
+      pending = ""
+      inblock = 1
+    }
+    function skipBlock(end,    line) {
+      while ((getline line) > 0) {
+        if (line ~ end) break
+      }
+    }
+'
+
 # extract DOC PREFIX: writes each marked block to PREFIX.N and prints one
 # line "N LINE PATH MODE" per block; problems are printed as "ERROR ...".
 extract_markdown() {
-  awk -v prefix="$2" '
-    function fail(msg) { print "ERROR " FILENAME ":" NR ": " msg; }
+  awk -v prefix="$2" "$common_awk"'
     inblock {
       if ($0 ~ /^```[ \t]*$/) { inblock = 0; close(out); next }
       print > out
@@ -57,20 +75,10 @@ extract_markdown() {
       info = $0
       sub(/^```/, "", info)
       gsub(/[ \t]/, "", info)
-      if (pending != "" && pendingLine == NR - 1) {
-        n++
-        out = prefix "." n
-        printf "" > out
-        print n, NR, pending
-        pending = ""
-        inblock = 1
-        next
-      }
+      if (pending != "" && pendingLine == NR - 1) { openBlock(); next }
       if (pending != "") { fail("check comment not right before the fenced block"); pending = "" }
       if (info == "text") fail("```text block without a check comment")
-      while ((getline line) > 0) {
-        if (line ~ /^```[ \t]*$/) break
-      }
+      skipBlock("^```[ \t]*$")
       next
     }
     pending != "" && NR > pendingLine { fail("check comment not followed by a fenced block"); pending = "" }
@@ -82,8 +90,7 @@ extract_markdown() {
 }
 
 extract_roff() {
-  awk -v prefix="$2" '
-    function fail(msg) { print "ERROR " FILENAME ":" NR ": " msg; }
+  awk -v prefix="$2" "$common_awk"'
     function decode(s,    r, c, name) {
       r = ""
       while (length(s) > 0) {
@@ -119,20 +126,10 @@ extract_roff() {
       next
     }
     /^\.EX[ \t]*$/ {
-      if (pending != "" && pendingLine == NR - 1) {
-        n++
-        out = prefix "." n
-        printf "" > out
-        print n, NR, pending
-        pending = ""
-        inblock = 1
-        next
-      }
+      if (pending != "" && pendingLine == NR - 1) { openBlock(); next }
       fail(".EX block without a check comment right before it")
       pending = ""
-      while ((getline line) > 0) {
-        if (line ~ /^\.EE[ \t]*$/) break
-      }
+      skipBlock("^\\.EE[ \t]*$")
       next
     }
     pending != "" && NR > pendingLine { fail("check comment not followed by .EX"); pending = "" }
