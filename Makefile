@@ -1,7 +1,7 @@
 # Thin wrappers over the CMake presets; see README.md.
 EXAMPLE ?= examples/employees.txt
 
-.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package format clean
+.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package format clean web test-web
 
 all: build
 
@@ -50,3 +50,13 @@ format:
 
 clean:
 	rm -rf build
+
+# The page and cli.mjs, in build/web (emscripten).
+web:
+	cmake --preset web
+	cmake --build --preset web -j2
+
+# The page's tests: its engine against the command line's bytes, and the
+# page in headless Chromium.
+test-web: build web
+	ctest --preset default -L web
