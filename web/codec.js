@@ -2,15 +2,15 @@
 // that a file run from the editor is the file that was loaded, byte for byte.
 //
 // UTF-8 text is shown as it is. A NUL byte is shown as ␀ and a carriage
-// return as ␍ (a text area would otherwise drop both), and any byte that is
+// return as ↵ (a text area would otherwise drop both), and any byte that is
 // not part of valid UTF-8 as one character of U+F700 to U+F7FF. Those
 // characters, when the file itself holds them, are shown byte by byte the
-// same way, so that the mapping has no collisions; typing ␀ or ␍ in the
+// same way, so that the mapping has no collisions; typing ␀ or ↵ in the
 // editor gives the byte.
 'use strict';
 
 const SHOWN_NUL = 0x2400;
-const SHOWN_CR = 0x240d;
+const SHOWN_CR = 0x21b5;
 const RAW_BYTE = 0xf700;
 
 function isShownSpecially(codePoint) {
