@@ -70,10 +70,13 @@ clean:
 
 # The page and cli.mjs, in build/web (emscripten).
 web:
+	tools/install-deps.sh web
 	cmake --preset web
-	cmake --build --preset web -j2
+	cmake --build --preset web -j$(JOBS)
 
-# The page's tests: its engine against the command line's bytes, and the
-# page in headless Chromium.
+# The page's tests: its engine against the command line's bytes under node,
+# and the page in headless Chromium (playwright-core from package-lock.json).
+# Here a missing tool fails them instead of skipping them.
 test-web: build web
-	ctest --preset default -L web
+	npm ci --no-audit --no-fund
+	RAEVAL_WEB_REQUIRED=1 ctest --preset default -L web

@@ -2,9 +2,9 @@
 //
 //   node bundle.mjs WEB_DIR WORKER_JS EXAMPLES_DIR
 //
-// writes WEB_DIR/engine.js, the worker's whole code as one function (the
-// page starts the worker from that function's text through a Blob URL,
-// which a page opened from disk may do, where fetching a file may not):
+// writes WEB_DIR/engine.js, the worker's whole code as one function, and the
+// start of the first worker from that function's text (through a Blob URL,
+// which a page opened from disk may use, where fetching a file fails):
 // emscripten's loader (WEB_DIR/raeval.js), the .wasm bytes (WEB_DIR/raeval.wasm)
 // in base64, and WORKER_JS; and WEB_DIR/examples.js, every EXAMPLES_DIR/*.txt
 // with each byte as one character of a string.
@@ -25,6 +25,13 @@ function raevalWasmBytes() {
 ${readFileSync(join(webDir, 'raeval.js'), 'utf8')}
 ${readFileSync(workerFile, 'utf8')}
 }
+
+// The worker runs from a Blob URL, which works from any static host and from a
+// page opened from disk alike. The first one starts as soon as this script has
+// run, so that the engine loads while the rest of the page does.
+const raevalWorkerUrl = URL.createObjectURL(
+    new Blob(['(' + raevalWorker.toString() + ')()'], {type: 'text/javascript'}));
+const raevalFirstWorker = new Worker(raevalWorkerUrl);
 `;
 writeFileSync(join(webDir, 'engine.js'), engine);
 

@@ -21,13 +21,9 @@ let lastOutput = null;  // the output file's bytes of the last finished run
 // When the first result appeared, in milliseconds since the page began to load.
 window.raevalFirstResult = null;
 
-// The worker runs raevalWorker (engine.js) from a Blob URL: that works from
-// any static host and from a page opened from disk alike.
-const workerUrl = URL.createObjectURL(
-    new Blob(['(' + raevalWorker.toString() + ')()'], {type: 'text/javascript'}));
-
-function startWorker() {
-  worker = new Worker(workerUrl);
+// The first worker is started by engine.js; each Stop starts a new one.
+function startWorker(started) {
+  worker = started ?? new Worker(raevalWorkerUrl);
   worker.onmessage = (event) => finishRun(event.data);
   worker.onerror = (event) => {
     event.preventDefault();
@@ -50,6 +46,7 @@ function run() {
   const input = inputBytes();
   running = {input, started: performance.now()};
   clearMarks();
+  output.textContent = '';
   setRunning(true);
   place.className = 'place';
   place.textContent = 'Running…';
@@ -204,6 +201,10 @@ function latin1Bytes(text) {
   return bytes;
 }
 
+const ownFile = document.createElement('option');
+ownFile.value = '';
+ownFile.hidden = true;
+examples.append(ownFile);
 for (const example of raevalExamples) {
   const option = document.createElement('option');
   option.value = example.name;
@@ -216,7 +217,10 @@ examples.addEventListener('change', () => {
 });
 upload.addEventListener('change', async () => {
   const file = upload.files[0];
-  if (file) load(file.name, new Uint8Array(await file.arrayBuffer()));
+  if (!file) return;
+  ownFile.textContent = file.name;
+  examples.value = '';
+  load(file.name, new Uint8Array(await file.arrayBuffer()));
   upload.value = '';
 });
 runButton.addEventListener('click', run);
@@ -233,7 +237,7 @@ document.addEventListener('keydown', (event) => {
   }
 });
 
-startWorker();
+startWorker(raevalFirstWorker);
 const first = raevalExamples.find((e) => e.name === 'employees.txt') ?? raevalExamples[0];
 if (first) {
   examples.value = first.name;

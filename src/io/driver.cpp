@@ -47,8 +47,8 @@ class LineReader {
 
   // The number, from 1, of the line readLine returned last.
   std::size_t lastLineNumber() const {
-    return 1 + static_cast<std::size_t>(
-                   std::count(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(lastStart_), '\n'));
+    return 1 + static_cast<std::size_t>(std::count(
+                   text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(lastStart_), '\n'));
   }
 
   // Echoes a line that readLine returned, straight from the text when a
