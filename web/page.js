@@ -76,18 +76,45 @@ function failRun(message) {
 }
 
 // result: {status, output, line, column}, as Module.evaluate (engine_api.js)
-// returns it.
+// returns it, or {failed} from the worker.
 function finishRun(result) {
   if (!running) return;
+  if (result.failed) {
+    failRun('The engine could not start in this browser: ' + result.failed);
+    return;
+  }
   const {input, started} = running;
   running = null;
   const bytes = result.output ?? textToBytes('ERROR: Out of memory\n');
   lastOutput = bytes;
-  showOutput(bytesToText(bytes), result.line > 0 || result.column > 0 || result.status !== 0);
+  const endsInError = result.line > 0 || result.column > 0 || result.status !== 0;
+  const shown = shownPart(bytes, endsInError);
+  showOutput(bytesToText(shown), endsInError);
   downloadButton.disabled = false;
   describePlace(result, input, performance.now() - started);
+  if (shown.length < bytes.length) {
+    place.textContent += ` The output file has ${bytes.length.toLocaleString('en')} bytes: shown are ` +
+        `its first lines${endsInError ? ' and its error line' : ''}; Download output saves it whole.`;
+  }
   setRunning(false);
   if (window.raevalFirstResult === null) window.raevalFirstResult = performance.now();
+}
+
+// The most of an output file the pane shows, so that a huge result cannot
+// freeze the page.
+const SHOWN_OUTPUT_BYTES = 4 << 20;
+
+// The bytes the pane shows: the whole output file when it is small enough;
+// otherwise its first lines, and its error line when it ends in one.
+function shownPart(bytes, endsInError) {
+  if (bytes.length <= SHOWN_OUTPUT_BYTES) return bytes;
+  const head = bytes.subarray(0, bytes.lastIndexOf(0x0a, SHOWN_OUTPUT_BYTES) + 1);
+  if (!endsInError) return head;
+  const errorLine = bytes.subarray(bytes.lastIndexOf(0x0a, bytes.length - 2) + 1);
+  const shown = new Uint8Array(head.length + errorLine.length);
+  shown.set(head);
+  shown.set(errorLine, head.length);
+  return shown;
 }
 
 // Shows the output file's text; when the run ended in an error, its last
@@ -102,6 +129,9 @@ function showOutput(text, endsInError) {
     line.className = 'error-line';
     line.textContent = text.slice(errorStart, text.length - 1);
     output.append(line, '\n');
+    output.scrollTop = output.scrollHeight;
+  } else {
+    output.scrollTop = 0;
   }
 }
 
@@ -178,7 +208,10 @@ function syncScroll() {
 function load(name, bytes) {
   loaded = {name, bytes, text: bytesToText(bytes)};
   editor.value = loaded.text;
+  // A new value puts the caret, and so the view, at its end.
+  editor.setSelectionRange(0, 0);
   editor.scrollTop = 0;
+  editor.scrollLeft = 0;
   clearMarks();
   if (running) stop();
   run();
@@ -218,7 +251,7 @@ examples.addEventListener('change', () => {
 upload.addEventListener('change', async () => {
   const file = upload.files[0];
   if (!file) return;
-  ownFile.textContent = file.name;
+  ownFile.textContent = file.name + ' (your file)';
   examples.value = '';
   load(file.name, new Uint8Array(await file.arrayBuffer()));
   upload.value = '';
