@@ -11,6 +11,7 @@
 
 #include "io/input_reader.h"
 #include "io/printer.h"
+#include "io/standard_streams.h"
 #include "model/query_error.h"
 #include "model/table.h"
 #include "query/evaluator.h"
@@ -180,6 +181,7 @@ int runFiles(const char* inputPath, const char* outputPath) {
 }  // namespace
 
 int runRaeval(int argc, const char* const* argv) {
+  useBinaryStandardStreams();
   if (argc < 3) {
     std::cout << "Not enough arguments!" << std::endl;
     return -1;
