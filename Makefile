@@ -1,7 +1,7 @@
 # Thin wrappers over the CMake presets; see README.md.
 EXAMPLE ?= examples/employees.txt
 
-.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package format clean
+.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package windows test-windows format clean
 
 all: build
 
@@ -44,6 +44,18 @@ bench: build
 # The Debian package, under build/default.
 package: build
 	cd build/default && cpack -G DEB
+
+# raeval.exe for 64-bit Windows, cross-compiled with MinGW-w64, and its zip
+# (raeval.exe, README.md, LICENSE, examples), both under build/windows.
+windows:
+	cmake --preset windows
+	cmake --build --preset windows -j2
+	cd build/windows && cpack -G ZIP
+
+# The end-to-end cases and the documentation's examples on raeval.exe under
+# wine64 (the cases of tests/windows/skip.txt left out).
+test-windows: build windows
+	tests/windows/run_suite.sh build/windows build/default/tests/e2e_runner .
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
