@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The page's engine gives the command line's bytes: every end-to-end case
 # (but those in e2e_skip.txt, which are about the process itself) and every
-# example, run through build/web/cli.mjs under node with its default stack.
+# example (but the pipes of troubleshooting/, which are about files), run
+# through build/web/cli.mjs under node with its default stack.
 #
 #   check_identity.sh E2E_RUNNER SOURCE_DIR
 #
@@ -24,9 +25,10 @@ checks=$source_dir/tests/examples
 status=0
 "$runner" --skip "$here/e2e_skip.txt" "$program" "$source_dir"/tests/e2e/*.test || status=1
 bash "$checks/run_examples.sh" "$program" files "$source_dir/examples" "$checks/messages" \
-  "$checks/surprises" || status=1
+  "$checks/surprises" "$checks/troubleshooting" || status=1
 for group_and_base in tutorial:examples/employees.txt conditions:examples/select.txt \
-    messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt; do
+    messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt \
+    troubleshooting:examples/employees.txt; do
   bash "$checks/run_examples.sh" "$program" queries "$checks/${group_and_base%%:*}" \
     "$source_dir/${group_and_base#*:}" || status=1
 done
