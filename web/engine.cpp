@@ -1,15 +1,20 @@
 // The engine's entry point for the page and cli.mjs: the input file's bytes
 // in, the output file's bytes out, through the function the command line
-// runs, and where reading stopped when an error was raised. The caller owns
-// the input; the output stays valid until the next run.
+// runs, where reading stopped when an error was raised, and, when asked,
+// the trace of the query's reading. The caller owns the input; the output
+// and the trace stay valid until the next run.
 #include <emscripten/emscripten.h>
 
 #include <cstddef>
 #include <memory>
+#include <new>
+#include <string>
 #include <string_view>
 
 #include "io/driver.h"
 #include "io/output.h"
+#include "io/trace_json.h"
+#include "query/trace.h"
 
 namespace {
 
@@ -17,6 +22,7 @@ namespace {
 struct LastRun {
   std::unique_ptr<StringOutput> output;
   ErrorPlace place;
+  std::string trace;  // JSON; empty when none was asked for or memory ran out
 };
 
 LastRun& lastRun() {
@@ -28,20 +34,38 @@ LastRun& lastRun() {
 
 extern "C" {
 
-// Runs the engine on size bytes at input. Returns the command line's exit
-// status for the same input: 0, or 1 when memory ran out (the output then
-// ends with "ERROR: Out of memory", as the command line's does).
-EMSCRIPTEN_KEEPALIVE int raevalRun(const char* input, std::size_t size) {
+// Runs the engine on size bytes at input, recording the query's reading when
+// wantTrace is not 0. Returns the command line's exit status for the same
+// input: 0, or 1 when memory ran out (the output then ends with
+// "ERROR: Out of memory", as the command line's does).
+EMSCRIPTEN_KEEPALIVE int raevalRun(const char* input, std::size_t size, int wantTrace) {
   LastRun& run = lastRun();
   run.output.reset();
   run.place = ErrorPlace();
+  run.trace = std::string();
   run.output = std::make_unique<StringOutput>();
-  return evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place) ? 0 : 1;
+  if (wantTrace == 0) {
+    return evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place) ? 0
+                                                                                              : 1;
+  }
+  auto trace = std::make_unique<QueryTrace>();
+  const bool ran =
+      evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place, trace.get());
+  if (ran) {
+    try {
+      run.trace = traceToJson(*trace);
+    } catch (const std::bad_alloc&) {
+      run.trace = std::string();
+    }
+  }
+  return ran ? 0 : 1;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* raevalOutput() { return lastRun().output->text().data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t raevalOutputSize() { return lastRun().output->text().size(); }
 EMSCRIPTEN_KEEPALIVE std::size_t raevalErrorLine() { return lastRun().place.line; }
 EMSCRIPTEN_KEEPALIVE std::size_t raevalErrorColumn() { return lastRun().place.column; }
+EMSCRIPTEN_KEEPALIVE const char* raevalTrace() { return lastRun().trace.data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t raevalTraceSize() { return lastRun().trace.size(); }
 
 }  // extern "C"

@@ -8,21 +8,33 @@
 // stopped when an error was raised: line, the input file's line (1-based),
 // for an error while loading; column, the query's column (1-based), for an
 // error in the query or a condition; 0 where it does not apply.
-Module['evaluate'] = function (input) {
+//
+// With options.trace, the result also holds trace: the engine's reading of
+// the query as JSON text (trace_json.h describes it; null when the tables
+// could not be read or memory ran out), each byte of the query and of the
+// tables' text as one character.
+Module['evaluate'] = function (input, options = {}) {
+  const wantTrace = options.trace ? 1 : 0;
   const at = _malloc(Math.max(input.length, 1));
-  if (at === 0) return {status: 1, output: null, line: 0, column: 0};
+  if (at === 0) return {status: 1, output: null, line: 0, column: 0, trace: null};
   HEAPU8.set(input, at);
   let status;
   try {
-    status = _raevalRun(at, input.length);
+    status = _raevalRun(at, input.length, wantTrace);
   } finally {
     _free(at);
   }
   const begin = _raevalOutput();
+  let trace = null;
+  if (wantTrace && _raevalTraceSize() > 0) {
+    const from = _raevalTrace();
+    trace = new TextDecoder('latin1').decode(HEAPU8.subarray(from, from + _raevalTraceSize()));
+  }
   return {
     status: status,
     output: HEAPU8.slice(begin, begin + _raevalOutputSize()),
     line: _raevalErrorLine(),
     column: _raevalErrorColumn(),
+    trace: trace,
   };
 };

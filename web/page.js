@@ -11,6 +11,14 @@ const stopButton = document.getElementById('stop');
 const downloadButton = document.getElementById('download');
 const output = document.getElementById('output');
 const place = document.getElementById('place');
+const treeElement = document.getElementById('tree');
+const showFileButton = document.getElementById('show-file');
+const language = new LanguageEditor(editor, document.getElementById('editor-colours'), marks,
+    document.getElementById('completion'));
+const tree = new OperatorTree(treeElement, {
+  point: (node) => language.point(node),
+  choose: (node) => showNodeTable(node),
+});
 
 // The file in the editor: its name, and its bytes and shown text as loaded.
 // While the editor holds that text, the loaded bytes are what is run.
@@ -18,6 +26,7 @@ let loaded = {name: 'input.txt', bytes: new Uint8Array(0), text: ''};
 let worker = null;
 let running = null;  // {input, started} while a run is going on
 let lastOutput = null;  // the output file's bytes of the last finished run
+let lastRun = null;  // {result, input, elapsed} of the last finished run
 // When the first result appeared, in milliseconds since the page began to load.
 window.raevalFirstResult = null;
 
@@ -47,6 +56,8 @@ function run() {
   running = {input, started: performance.now()};
   clearMarks();
   output.textContent = '';
+  tree.clear('Running…');
+  showFileButton.disabled = true;
   setRunning(true);
   place.className = 'place';
   place.textContent = 'Running…';
@@ -61,6 +72,7 @@ function stop() {
   lastOutput = null;
   downloadButton.disabled = true;
   output.textContent = '';
+  tree.clear('Stopped.');
   setRunning(false);
   output.dataset.state = 'stopped';
   place.className = 'place';
@@ -70,6 +82,7 @@ function stop() {
 function failRun(message) {
   running = null;
   output.textContent = '';
+  tree.clear();
   setRunning(false);
   place.className = 'place error';
   place.textContent = message;
@@ -85,19 +98,64 @@ function finishRun(result) {
   }
   const {input, started} = running;
   running = null;
-  const bytes = result.output ?? textToBytes('ERROR: Out of memory\n');
-  lastOutput = bytes;
+  lastOutput = result.output ?? textToBytes('ERROR: Out of memory\n');
+  lastRun = {result, input, elapsed: performance.now() - started};
+  downloadButton.disabled = false;
+  showOutputFile();
+  const query = input.subarray(0, input.indexOf(0x0a) < 0 ? input.length : input.indexOf(0x0a));
+  const trace = result.trace ? JSON.parse(result.trace) : null;
+  language.setTrace(trace, query);
+  if (trace && trace.nodes.length) tree.show(trace);
+  else tree.clear(result.line > 0 ? 'The tables could not be read: no query was run.' : '');
+  setRunning(false);
+  if (window.raevalFirstResult === null) window.raevalFirstResult = performance.now();
+}
+
+// Shows the last run's whole output file, its error's place and the time it took.
+function showOutputFile() {
+  const {result, input, elapsed} = lastRun;
+  const bytes = lastOutput;
   const endsInError = result.line > 0 || result.column > 0 || result.status !== 0;
   const shown = shownPart(bytes, endsInError);
   showOutput(bytesToText(shown), endsInError);
-  downloadButton.disabled = false;
-  describePlace(result, input, performance.now() - started);
+  output.setAttribute('aria-label', 'Output file');
+  describePlace(result, input, elapsed);
   if (shown.length < bytes.length) {
     place.textContent += ` The output file has ${bytes.length.toLocaleString('en')} bytes: shown are ` +
         `its first lines${endsInError ? ' and its error line' : ''}; Download output saves it whole.`;
   }
-  setRunning(false);
-  if (window.raevalFirstResult === null) window.raevalFirstResult = performance.now();
+  showFileButton.disabled = true;
+  for (const row of treeElement.querySelectorAll('.node[aria-selected="true"]')) {
+    row.setAttribute('aria-selected', 'false');
+  }
+}
+
+// Shows a traced node's table as the command line prints a result.
+function showNodeTable(node) {
+  if (running) return;
+  output.dataset.state = 'running';
+  output.textContent = '';
+  if (node.done) {
+    output.append(bytesToText(latin1Bytes(node.table)));
+    output.scrollTop = 0;
+    place.className = 'place';
+    const what = node.args ? `${node.label}  ${node.args}` : node.label;
+    place.textContent = node.rows > TRACE_ROWS_SHOWN
+      ? `The table of ${what}: its first ${TRACE_ROWS_SHOWN} rows of ${node.rows.toLocaleString('en')}.`
+      : `The table of ${what}, as the command line prints it.`;
+  } else {
+    place.className = 'place error';
+    place.textContent = lastRun && node === tree.trace.nodes[tree.trace.stopped]
+      ? `Reading stopped in ${node.label}: ${bytesToText(errorLineOf(lastOutput))}`
+      : `${node.label} was not finished: reading stopped inside it.`;
+  }
+  output.setAttribute('aria-label', 'Table of ' + node.label);
+  showFileButton.disabled = false;
+  output.dataset.state = 'done';
+}
+
+function errorLineOf(bytes) {
+  return bytes.subarray(bytes.lastIndexOf(0x0a, bytes.length - 2) + 1, bytes.length - 1);
 }
 
 // The most of an output file the pane shows, so that a huge result cannot
@@ -156,30 +214,11 @@ function describePlace(result, input, elapsed) {
 // The marks sit in a layer behind the editor's text that holds the same text
 // up to the mark, so the mark lands under the marked characters.
 function clearMarks() {
-  marks.textContent = '';
+  language.clearMarks();
 }
 
 function showMark(start, end, className) {
-  const text = editor.value;
-  const mark = document.createElement('mark');
-  mark.className = className;
-  // A place past the end of a line is marked as one blank cell there.
-  mark.textContent = end > start && text[start] !== '\n' ? text.slice(start, end) : ' ';
-  marks.textContent = '';
-  marks.append(text.slice(0, start), mark);
-  revealMark(mark);
-}
-
-function revealMark(mark) {
-  const top = mark.offsetTop;
-  const left = mark.offsetLeft;
-  if (top < editor.scrollTop || top + mark.offsetHeight > editor.scrollTop + editor.clientHeight) {
-    editor.scrollTop = Math.max(0, top - editor.clientHeight / 3);
-  }
-  if (left < editor.scrollLeft || left > editor.scrollLeft + editor.clientWidth - 40) {
-    editor.scrollLeft = Math.max(0, left - editor.clientWidth / 3);
-  }
-  syncScroll();
+  language.markError(start, end, className);
 }
 
 function markLine(line) {
@@ -200,11 +239,6 @@ function markQueryColumn(input, column) {
   showMark(start, Math.max(upTo, start + 1), 'column');
 }
 
-function syncScroll() {
-  marks.scrollTop = editor.scrollTop;
-  marks.scrollLeft = editor.scrollLeft;
-}
-
 function load(name, bytes) {
   loaded = {name, bytes, text: bytesToText(bytes)};
   editor.value = loaded.text;
@@ -212,6 +246,7 @@ function load(name, bytes) {
   editor.setSelectionRange(0, 0);
   editor.scrollTop = 0;
   editor.scrollLeft = 0;
+  language.setTrace(null);
   clearMarks();
   if (running) stop();
   run();
@@ -259,8 +294,9 @@ upload.addEventListener('change', async () => {
 runButton.addEventListener('click', run);
 stopButton.addEventListener('click', stop);
 downloadButton.addEventListener('click', download);
-editor.addEventListener('input', clearMarks);
-editor.addEventListener('scroll', syncScroll);
+showFileButton.addEventListener('click', () => {
+  if (lastRun && !running) showOutputFile();
+});
 document.addEventListener('keydown', (event) => {
   if (event.key === 'Enter' && (event.ctrlKey || event.metaKey)) {
     event.preventDefault();

@@ -1,5 +1,6 @@
 // The engine's Web Worker. Each message is an input file's bytes (a
-// Uint8Array); each answer is what Module.evaluate returns for it, or
+// Uint8Array); each answer is what Module.evaluate returns for it, with the
+// trace of the query's reading, or
 // {failed: reason} when the engine cannot start in this browser. bundle.mjs
 // puts emscripten's loader and the .wasm bytes (raevalWasmBytes) in front of
 // this file.
@@ -13,6 +14,6 @@ onmessage = async (event) => {
     postMessage({failed: String(error)});
     return;
   }
-  const result = engine.evaluate(event.data);
+  const result = engine.evaluate(event.data, {trace: true});
   postMessage(result, result.output ? [result.output.buffer] : []);
 };

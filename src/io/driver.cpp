@@ -126,7 +126,8 @@ bool sameFile(const char* a, const char* b) {
 
 }  // namespace
 
-void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place) {
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place,
+                   QueryTrace* trace) {
   LineReader lines(input);
   TableRegistry registry;
   bool loaded = false;
@@ -138,7 +139,7 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place) {
     loadTables(lines, out, registry);
     loaded = true;
     out.endLine();
-    const Table result = evaluateQuery(query, registry, &column);
+    const Table result = evaluateQuery(query, registry, &column, trace);
     printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();
@@ -156,9 +157,10 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place) {
   }
 }
 
-bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place) {
+bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place,
+                               QueryTrace* trace) {
   try {
-    evaluateInput(input, out, place);
+    evaluateInput(input, out, place, trace);
     return true;
   } catch (const std::bad_alloc&) {
     // The tables are gone by now; the line buffer keeps its capacity.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "io/output.h"
+#include "query/trace.h"
 
 // Runs raeval as the command line asks: raeval INPUT OUTPUT. Returns the exit
 // status: 0 after a result or an "ERROR: " line alike; -1 with fewer than two
@@ -24,11 +25,13 @@ struct ErrorPlace {
 // Does the work of one run on the input file's content: echoes it to out
 // while loading its tables, then writes one empty line and the query's
 // result, or "ERROR: " and the message of the first failure, whose place
-// goes to place when one is given. Lets only std::bad_alloc escape.
-void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place = nullptr);
+// goes to place when one is given. The query's reading is recorded in trace
+// when one is given. Lets only std::bad_alloc escape.
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place = nullptr,
+                   QueryTrace* trace = nullptr);
 
 // evaluateInput, except that memory running out ends out with the
 // "ERROR: Out of memory" line in place of the line being built, and returns
 // false.
 bool evaluateInputWithinMemory(std::string_view input, LineOutput& out,
-                               ErrorPlace* place = nullptr);
+                               ErrorPlace* place = nullptr, QueryTrace* trace = nullptr);

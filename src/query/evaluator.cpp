@@ -4,6 +4,7 @@
 
 #include "model/query_error.h"
 #include "ops/forms.h"
+#include "query/trace.h"
 #include "text/chars.h"
 
 namespace {
@@ -49,7 +50,10 @@ int compareIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Table evaluateExpression(Query& query) {
+namespace {
+
+// Reads one expression, as evaluateExpression describes.
+Table readExpression(Query& query) {
   CharStream& text = query.text;
   char current = '\0';
   if (!nextNonBlank(text, current)) throw QueryError(msg::kTableNotFound);
@@ -67,9 +71,17 @@ Table evaluateExpression(Query& query) {
   return lookUp(query.registry, word);
 }
 
+}  // namespace
+
+Table evaluateExpression(Query& query) {
+  if (query.trace != nullptr) return traceExpression(query, readExpression);
+  return readExpression(query);
+}
+
 Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                    std::size_t* stoppedAt) {
+                    std::size_t* stoppedAt, QueryTrace* trace) {
   Query query(queryText, registry);
+  query.trace = trace;
   try {
     return evaluateExpression(query);
   } catch (const QueryError&) {

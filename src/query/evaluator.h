@@ -10,6 +10,8 @@
 #include "model/table.h"
 #include "text/char_stream.h"
 
+class QueryTrace;
+
 // How many operator forms may enclose another one.
 inline constexpr int kMaxFormDepth = 1000;
 
@@ -17,11 +19,13 @@ inline constexpr int kMaxFormDepth = 1000;
 // text, the stored tables, and how many forms enclose the current one.
 struct Query {
   Query(std::string_view queryText, const TableRegistry& tables)
-      : text(queryText), registry(tables) {}
+      : text(queryText), line(queryText), registry(tables) {}
 
   CharStream text;
+  std::string_view line;  // the whole query line
   const TableRegistry& registry;
   int depth = 0;
+  QueryTrace* trace = nullptr;  // records the reading when set
 };
 
 // Reads one expression from the query's current position and returns its
@@ -38,8 +42,9 @@ Table evaluateExpression(Query& query);
 // the first complete expression is never read. When an error is raised and
 // stoppedAt is given, it is set to the query's column where reading stopped
 // (in a condition, too: conditions are read through windows over the query).
+// When trace is given, the reading is recorded there.
 Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                    std::size_t* stoppedAt = nullptr);
+                    std::size_t* stoppedAt = nullptr, QueryTrace* trace = nullptr);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.
