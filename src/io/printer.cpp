@@ -22,7 +22,7 @@ bool writeRowQuickly(const Row& row, LineOutput& out) {
     if (end - at < 16) return false;
     if (i > 0) *at++ = ',';
     if (value.isString()) {
-      const std::string& text = value.text();
+      const std::string_view text = value.text();
       if (static_cast<std::size_t>(end - at) < text.size() + 2) return false;
       *at++ = '\'';
       std::memcpy(at, text.data(), text.size());

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/query_error.h"
@@ -41,7 +42,7 @@ void storeBigEndian(std::uint64_t v, unsigned char* bytes) {
   for (int i = 7; i >= 0; --i, v >>= 8) bytes[i] = static_cast<unsigned char>(v);
 }
 
-void appendKeySlowly(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
+void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
   const std::size_t last = positions.size() - 1;
   for (std::size_t i = 0; i < positions.size(); ++i) {
     const Value& value = row[positions[i]];
@@ -50,54 +51,22 @@ void appendKeySlowly(const Row& row, const std::vector<std::size_t>& positions, 
       const char bytes[4] = {static_cast<char>(u >> 24), static_cast<char>(u >> 16),
                              static_cast<char>(u >> 8), static_cast<char>(u)};
       keys.append(bytes, 4);
-    } else if (i == last) {
-      keys.append(value.text());
-    } else {
-      const std::string& text = value.text();
-      for (std::size_t from = 0;;) {
-        const std::size_t zero = text.find('\0', from);
-        if (zero == std::string::npos) {
-          keys.append(text, from);
-          break;
-        }
-        keys.append(text, from, zero - from);
-        keys.append("\0\xff", 2);
-        from = zero + 1;
-      }
-      keys.append("\0\0", 2);
-    }
-  }
-}
-
-// The common case: a key that fits a small buffer, without 0 bytes in its
-// strings, is written there and appended at once.
-void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
-  char key[256];
-  std::size_t length = 0;
-  const std::size_t last = positions.size() - 1;
-  for (std::size_t i = 0; i < positions.size(); ++i) {
-    const Value& value = row[positions[i]];
-    if (!value.isString()) {
-      if (length + 4 > sizeof key) return appendKeySlowly(row, positions, keys);
-      const std::uint32_t u = static_cast<std::uint32_t>(value.number()) ^ 0x80000000u;
-      key[length] = static_cast<char>(u >> 24);
-      key[length + 1] = static_cast<char>(u >> 16);
-      key[length + 2] = static_cast<char>(u >> 8);
-      key[length + 3] = static_cast<char>(u);
-      length += 4;
       continue;
     }
-    const std::string& text = value.text();
-    const std::size_t end = i == last ? 0 : 2;
-    if (length + text.size() + end > sizeof key ||
-        (end != 0 && text.find('\0') != std::string::npos)) {
-      return appendKeySlowly(row, positions, keys);
+    std::string_view text = value.text();
+    if (i == last) {
+      keys.append(text);
+      continue;
     }
-    std::memcpy(key + length, text.data(), text.size());
-    length += text.size();
-    for (std::size_t k = 0; k < end; ++k) key[length++] = '\0';
+    for (std::size_t zero = text.find('\0'); zero != std::string_view::npos;
+         zero = text.find('\0')) {
+      keys.append(text.substr(0, zero));
+      keys.append("\0\xff", 2);
+      text.remove_prefix(zero + 1);
+    }
+    keys.append(text);
+    keys.append("\0\0", 2);
   }
-  keys.append(key, length);
 }
 
 Row decodeKey(const unsigned char* key, std::size_t length, const std::vector<char>& isString) {
@@ -111,23 +80,27 @@ Row decodeKey(const unsigned char* key, std::size_t length, const std::vector<ch
       row.emplace_back(static_cast<std::int32_t>(u ^ 0x80000000u));
       at += 4;
     } else if (i + 1 == isString.size()) {
-      row.emplace_back(std::string(reinterpret_cast<const char*>(key) + at, length - at));
+      row.emplace_back(std::string_view(reinterpret_cast<const char*>(key) + at, length - at));
       at = length;
     } else {
       // The text runs to the first 0 byte: its end mark, unless a 255 that
       // stands for a 0 byte of the text follows.
       const char* from = reinterpret_cast<const char*>(key) + at;
       const char* zero = static_cast<const char*>(std::memchr(from, 0, length - at));
-      std::string text(from, zero);
-      while (zero[1] != 0) {
-        text.push_back('\0');
-        from = zero + 2;
-        zero = static_cast<const char*>(
-            std::memchr(from, 0, length - (from - reinterpret_cast<const char*>(key))));
-        text.append(from, zero);
+      if (zero[1] == 0) {
+        row.emplace_back(std::string_view(from, static_cast<std::size_t>(zero - from)));
+      } else {
+        std::string text(from, zero);
+        while (zero[1] != 0) {
+          text.push_back('\0');
+          from = zero + 2;
+          zero = static_cast<const char*>(
+              std::memchr(from, 0, length - (from - reinterpret_cast<const char*>(key))));
+          text.append(from, zero);
+        }
+        row.emplace_back(text);
       }
       at = static_cast<std::size_t>(zero + 2 - reinterpret_cast<const char*>(key));
-      row.emplace_back(std::move(text));
     }
   }
   return row;
