@@ -21,7 +21,8 @@ namespace {
 // the other, and equal keys are equal rows.
 //
 // Sorting small entries that carry the first 16 bytes of their key touches
-// far less memory than merging list nodes whose rows lie all over the heap;
+// far less memory than merging row handles whose values lie all over the
+// heap;
 // the kept keys are then decoded into the result's rows in their final order.
 struct KeyEntry {
   std::uint64_t high;    // key bytes 0 to 7, big-endian, zero-padded
@@ -112,57 +113,6 @@ bool sameKey(const KeyEntry& a, const KeyEntry& b, const unsigned char* base) {
                                              a.length - kInline) == 0);
 }
 
-std::uint64_t hashKey(const KeyEntry& e, const unsigned char* base) {
-  std::uint64_t h = e.high * 0x9E3779B97F4A7C15u ^ (e.low + e.length) * 0xC2B2AE3D27D4EB4Fu;
-  for (std::uint32_t at = kInline; at < e.length; ++at)
-    h = (h ^ base[e.offset + at]) * 0x100000001B3u;
-  h ^= h >> 31;
-  h *= 0xD6E8FEB86659FD93u;
-  return h ^ h >> 32;
-}
-
-// When most rows are repeated, as a projection onto a few columns often makes
-// them, sorting the one entry of each distinct key is far cheaper than
-// sorting them all. Keeps the first entry of each key, in source order, when
-// a quarter of the way through fewer than three in four keys were new;
-// otherwise leaves entries as they are. The rows that the entries stand for
-// are equal, so which of them stays is never seen.
-void collapseEqualKeys(std::vector<KeyEntry>& entries, const unsigned char* base) {
-  constexpr std::size_t kWorthTrying = 1 << 14;
-  if (entries.size() < kWorthTrying) return;
-  const std::size_t checkpoint = entries.size() / 4;
-  std::vector<KeyEntry> kept;
-  std::vector<std::uint32_t> slots(1 << 12);  // an index into kept, plus 1; 0 is free
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i == checkpoint && kept.size() * 4 > checkpoint * 3) return;
-    const KeyEntry& entry = entries[i];
-    std::size_t mask = slots.size() - 1;
-    std::size_t slot = hashKey(entry, base) & mask;
-    bool seen = false;
-    for (; slots[slot] != 0; slot = (slot + 1) & mask) {
-      if (sameKey(kept[slots[slot] - 1], entry, base)) {
-        seen = true;
-        break;
-      }
-    }
-    if (seen) continue;
-    kept.push_back(entry);
-    slots[slot] = static_cast<std::uint32_t>(kept.size());
-    if (kept.size() * 2 > slots.size()) {
-      // At most half full, so that probe runs stay short.
-      std::vector<std::uint32_t> grown(slots.size() * 2);
-      mask = grown.size() - 1;
-      for (std::size_t k = 0; k < kept.size(); ++k) {
-        std::size_t at = hashKey(kept[k], base) & mask;
-        while (grown[at] != 0) at = (at + 1) & mask;
-        grown[at] = static_cast<std::uint32_t>(k + 1);
-      }
-      slots.swap(grown);
-    }
-  }
-  entries.swap(kept);
-}
-
 // Appends the projected rows to result, sorted and free of duplicates, when
 // the projected values agree in kind column by column; otherwise leaves
 // result as it is and returns false. Raises "Row too short at project" for a
@@ -206,8 +156,6 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
     entry.high = loadBigEndian(head);
     entry.low = loadBigEndian(head + 8);
   }
-
-  collapseEqualKeys(entries, base);
 
   // Equal keys fall back on their source order, which makes the sort stable.
   std::sort(entries.begin(), entries.end(), [base](const KeyEntry& a, const KeyEntry& b) {
