@@ -1,7 +1,7 @@
 # Thin wrappers over the CMake presets; see README.md.
 EXAMPLE ?= examples/employees.txt
 
-.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package format clean
+.PHONY: all build run test test-clang test-sanitize coverage fuzz fuzz-ci bench package format clean
 
 all: build
 
@@ -27,6 +27,10 @@ test-sanitize:
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j2
 	ctest --preset sanitize
+
+# Lists the lines of src/ that no test runs (gcov; build/coverage/uncovered.txt).
+coverage:
+	tests/coverage.sh
 
 # Fuzzes the whole program in-process (clang's libFuzzer); FUZZ_SECONDS long.
 FUZZ_SECONDS ?= 60
