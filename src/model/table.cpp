@@ -61,8 +61,9 @@ void Table::removeAdjacentDuplicateRows() {
 }
 
 void TableRegistry::registerTable(Table table) {
+  if (tables_.find(table.name) != tables_.end()) return;
   std::string key = table.name;
-  tables_.try_emplace(std::move(key), std::move(table));
+  tables_.emplace(std::move(key), std::move(table));
 }
 
 const Table* TableRegistry::findTable(std::string_view name) const {

@@ -1,16 +1,14 @@
-// The relational operators and their query forms. Each operator takes its
-// operands by read-only reference and returns a freshly built table that
-// shares nothing with them; the result carries the left (or only) operand's
-// name, except that tableRename gives it the new one.
+// The relational operators. Each takes its operands by read-only reference
+// and returns a freshly built table that shares nothing with them; the result
+// carries the left (or only) operand's name, except that tableRename gives it
+// the new one.
 #pragma once
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/table.h"
-#include "query/evaluator.h"
 
 // Every pair of a left row and a right row, in nested order (left rows
 // outer); the left attributes then the right ones, names kept even where
@@ -47,15 +45,3 @@ Table tableRename(const Table& source, std::string newName,
 // schema; text after it is ignored. Raises the condition's "Construct error:
 // " messages and "Row too short at select".
 Table tableSelect(const Table& source, std::string_view conditionText);
-
-// A query form reads its arguments from the query after its keyword and the
-// "(" (which current holds), calls its operator and returns the result.
-using FormReader = Table (*)(Query& query, char current);
-
-struct OperatorForm {
-  std::string_view keyword;
-  FormReader read;
-};
-
-// The forms in the order their keywords are tried.
-extern const std::array<OperatorForm, 6> kOperatorForms;

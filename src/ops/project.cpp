@@ -130,7 +130,8 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
       if (position >= row.size()) throw QueryError(msg::kProjectShortRow);
     }
     if (entries.empty()) {
-      for (const std::size_t position : positions) isString.push_back(row[position].isString());
+      for (const std::size_t position : positions)
+        isString.push_back(static_cast<char>(row[position].isString()));
     } else {
       for (std::size_t i = 0; i < positions.size(); ++i) {
         if (row[positions[i]].isString() != isString[i]) return false;

@@ -1,6 +1,6 @@
-#include "io/char_stream.h"
 #include "ops/operators.h"
 #include "query/condition.h"
+#include "text/char_stream.h"
 
 Table tableSelect(const Table& source, std::string_view conditionText) {
   CharStream text(conditionText);

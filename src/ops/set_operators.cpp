@@ -30,15 +30,13 @@ Table tableUnion(const Table& left, const Table& right) {
   auto i = left.rows.begin();
   auto j = right.rows.begin();
   while (i != left.rows.end() || j != right.rows.end()) {
-    if (i == left.rows.end()) {
-      result.addRow(*j++);
-    } else if (j == right.rows.end()) {
+    // A left row goes first when it is less than the right one or the
+    // right rows are exhausted; an equal pair gives one row.
+    const bool leftFirst = i != left.rows.end() && (j == right.rows.end() || rowLess(*i, *j));
+    const bool equal = !leftFirst && i != left.rows.end() && rowEquals(*i, *j);
+    if (leftFirst || equal) {
       result.addRow(*i++);
-    } else if (rowLess(*i, *j)) {
-      result.addRow(*i++);
-    } else if (rowEquals(*i, *j)) {
-      result.addRow(*i++);
-      ++j;
+      if (equal) ++j;
     } else {
       result.addRow(*j++);
     }
@@ -53,9 +51,7 @@ Table tableMinus(const Table& left, const Table& right) {
   auto j = right.rows.begin();
   // Once the left rows are exhausted the remaining right rows change nothing.
   while (i != left.rows.end()) {
-    if (j == right.rows.end()) {
-      result.addRow(*i++);
-    } else if (rowLess(*i, *j)) {
+    if (j == right.rows.end() || rowLess(*i, *j)) {
       result.addRow(*i++);
     } else if (rowEquals(*i, *j)) {
       ++i;

@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "io/char_stream.h"
 #include "model/table.h"
 #include "model/value.h"
+#include "text/char_stream.h"
 
 enum class ConditionKind { EQ, NEQ, LT, LTE, GT, GTE, AND, OR, NOT, LITERAL, ATTRIBUTE };
 

@@ -1,4 +1,6 @@
-#include "io/char_stream.h"
+#include "text/char_stream.h"
+
+#include "text/chars.h"
 
 namespace {
 
