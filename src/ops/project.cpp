@@ -25,9 +25,9 @@ namespace {
 // heap;
 // the kept keys are then decoded into the result's rows in their final order.
 struct KeyEntry {
-  std::uint64_t high;    // key bytes 0 to 7, big-endian, zero-padded
-  std::uint64_t low;     // key bytes 8 to 15, likewise
-  std::uint32_t offset;  // where the whole key starts; ranks the rows in source order
+  std::uint64_t high;  // key bytes 0 to 7, big-endian, zero-padded
+  std::uint64_t low;   // key bytes 8 to 15, likewise
+  std::uint32_t row;   // the source row's position
   std::uint32_t length;
 };
 
@@ -37,10 +37,6 @@ std::uint64_t loadBigEndian(const unsigned char* bytes) {
   std::uint64_t v = 0;
   for (int i = 0; i < 8; ++i) v = v << 8 | bytes[i];
   return v;
-}
-
-void storeBigEndian(std::uint64_t v, unsigned char* bytes) {
-  for (int i = 7; i >= 0; --i, v >>= 8) bytes[i] = static_cast<unsigned char>(v);
 }
 
 void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
@@ -70,47 +66,19 @@ void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::s
   }
 }
 
-Row decodeKey(const unsigned char* key, std::size_t length, const std::vector<char>& isString) {
-  Row row;
-  row.reserve(isString.size());
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < isString.size(); ++i) {
-    if (!isString[i]) {
-      const std::uint32_t u = std::uint32_t{key[at]} << 24 | std::uint32_t{key[at + 1]} << 16 |
-                              std::uint32_t{key[at + 2]} << 8 | key[at + 3];
-      row.emplace_back(static_cast<std::int32_t>(u ^ 0x80000000u));
-      at += 4;
-    } else if (i + 1 == isString.size()) {
-      row.emplace_back(std::string_view(reinterpret_cast<const char*>(key) + at, length - at));
-      at = length;
-    } else {
-      // The text runs to the first 0 byte: its end mark, unless a 255 that
-      // stands for a 0 byte of the text follows.
-      const char* from = reinterpret_cast<const char*>(key) + at;
-      const char* zero = static_cast<const char*>(std::memchr(from, 0, length - at));
-      if (zero[1] == 0) {
-        row.emplace_back(std::string_view(from, static_cast<std::size_t>(zero - from)));
-      } else {
-        std::string text(from, zero);
-        while (zero[1] != 0) {
-          text.push_back('\0');
-          from = zero + 2;
-          zero = static_cast<const char*>(
-              std::memchr(from, 0, length - (from - reinterpret_cast<const char*>(key))));
-          text.append(from, zero);
-        }
-        row.emplace_back(text);
-      }
-      at = static_cast<std::size_t>(zero + 2 - reinterpret_cast<const char*>(key));
-    }
-  }
-  return row;
-}
+// The keys' bytes and where each row's key starts.
+struct Keys {
+  std::string bytes;
+  std::vector<std::uint32_t> offsets;
 
-bool sameKey(const KeyEntry& a, const KeyEntry& b, const unsigned char* base) {
+  const unsigned char* tail(const KeyEntry& e) const {
+    return reinterpret_cast<const unsigned char*>(bytes.data()) + offsets[e.row] + kInline;
+  }
+};
+
+bool sameKey(const KeyEntry& a, const KeyEntry& b, const Keys& keys) {
   return a.high == b.high && a.low == b.low && a.length == b.length &&
-         (a.length <= kInline || std::memcmp(base + a.offset + kInline, base + b.offset + kInline,
-                                             a.length - kInline) == 0);
+         (a.length <= kInline || std::memcmp(keys.tail(a), keys.tail(b), a.length - kInline) == 0);
 }
 
 // Appends the projected rows to result, sorted and free of duplicates, when
@@ -122,7 +90,8 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
     return false;
   }
   std::vector<char> isString;  // one flag per projected column
-  std::string keys;
+  Keys keys;
+  keys.offsets.reserve(source.rows.size());
   std::vector<KeyEntry> entries;
   entries.reserve(source.rows.size());
   for (const Row& row : source.rows) {
@@ -137,54 +106,57 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
         if (row[positions[i]].isString() != isString[i]) return false;
       }
     }
-    const std::size_t offset = keys.size();
-    appendKey(row, positions, keys);
+    const std::size_t offset = keys.bytes.size();
+    appendKey(row, positions, keys.bytes);
     // The first key stands for the others' size, with room to spare; an
     // outsized first key does not make every row reserve its size.
     if (offset == 0) {
-      const std::size_t estimate = std::min<std::size_t>(keys.size() + keys.size() / 4 + 4, 64);
-      keys.reserve(source.rows.size() * estimate);
+      const std::size_t estimate =
+          std::min<std::size_t>(keys.bytes.size() + keys.bytes.size() / 4 + 4, 64);
+      keys.bytes.reserve(source.rows.size() * estimate);
     }
-    if (keys.size() > std::numeric_limits<std::uint32_t>::max()) return false;
-    entries.push_back({0, 0, static_cast<std::uint32_t>(offset),
-                       static_cast<std::uint32_t>(keys.size() - offset)});
+    if (keys.bytes.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+    keys.offsets.push_back(static_cast<std::uint32_t>(offset));
+    entries.push_back({0, 0, static_cast<std::uint32_t>(entries.size()),
+                       static_cast<std::uint32_t>(keys.bytes.size() - offset)});
   }
 
-  const auto* base = reinterpret_cast<const unsigned char*>(keys.data());
   for (KeyEntry& entry : entries) {
     unsigned char head[kInline] = {};
-    std::memcpy(head, base + entry.offset, std::min<std::size_t>(entry.length, kInline));
+    std::memcpy(head, keys.bytes.data() + keys.offsets[entry.row],
+                std::min<std::size_t>(entry.length, kInline));
     entry.high = loadBigEndian(head);
     entry.low = loadBigEndian(head + 8);
   }
 
   // Equal keys fall back on their source order, which makes the sort stable.
-  std::sort(entries.begin(), entries.end(), [base](const KeyEntry& a, const KeyEntry& b) {
+  std::sort(entries.begin(), entries.end(), [&keys](const KeyEntry& a, const KeyEntry& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
     const std::uint32_t common = std::min(a.length, b.length);
     if (common > kInline) {
-      const int order =
-          std::memcmp(base + a.offset + kInline, base + b.offset + kInline, common - kInline);
+      const int order = std::memcmp(keys.tail(a), keys.tail(b), common - kInline);
       if (order != 0) return order < 0;
     }
     if (a.length != b.length) return a.length < b.length;
-    return a.offset < b.offset;
+    return a.row < b.row;
   });
 
   // Of each run of equal keys the first, the earliest source row, stays.
-  const KeyEntry* kept = nullptr;
-  for (const KeyEntry& entry : entries) {
-    if (kept != nullptr && sameKey(*kept, entry, base)) continue;
-    kept = &entry;
-    if (entry.length <= kInline) {
-      unsigned char head[kInline];
-      storeBigEndian(entry.high, head);
-      storeBigEndian(entry.low, head + 8);
-      result.addRow(decodeKey(head, entry.length, isString));
-    } else {
-      result.addRow(decodeKey(base + entry.offset, entry.length, isString));
-    }
+  std::vector<std::uint32_t> kept;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i == 0 || !sameKey(entries[i - 1], entries[i], keys)) kept.push_back(entries[i].row);
+  }
+  entries = std::vector<KeyEntry>();
+  keys = Keys();
+
+  result.rows.reserve(kept.size());
+  for (const std::uint32_t at : kept) {
+    const Row& row = source.rows[at];
+    Row projected;
+    projected.reserve(positions.size());
+    for (const std::size_t position : positions) projected.push_back(row[position]);
+    result.addRow(std::move(projected));
   }
   return true;
 }
