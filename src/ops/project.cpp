@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -86,9 +87,9 @@ bool sameKey(const KeyEntry& a, const KeyEntry& b, const Keys& keys) {
 // result as it is and returns false. Raises "Row too short at project" for a
 // row without a value at a requested position.
 bool projectByKeys(const Table& source, const std::vector<std::size_t>& positions, Table& result) {
-  if (positions.empty() || source.rows.size() > std::numeric_limits<std::uint32_t>::max()) {
-    return false;
-  }
+  assert(!positions.empty());
+  // Keys are ranked by 32-bit row positions.
+  if (source.rows.size() > std::numeric_limits<std::uint32_t>::max()) return false;
   std::vector<char> isString;  // one flag per projected column
   Keys keys;
   keys.offsets.reserve(source.rows.size());
