@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/table.h"
+#include "text/char_stream.h"
 
 // Every pair of a left row and a right row, in nested order (left rows
 // outer); the left attributes then the right ones, names kept even where
@@ -42,6 +43,7 @@ Table tableRename(const Table& source, std::string newName,
 
 // The source rows, in order, for which the condition read from
 // conditionText holds. The condition is read once against the source's
-// schema; text after it is ignored. Raises the condition's "Construct error:
-// " messages and "Row too short at select".
-Table tableSelect(const Table& source, std::string_view conditionText);
+// schema; text after it is ignored, and the stream is left where the reading
+// stopped. Raises the condition's "Construct error: " messages and "Row too
+// short at select".
+Table tableSelect(const Table& source, CharStream& conditionText);

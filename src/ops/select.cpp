@@ -2,9 +2,8 @@
 #include "query/condition.h"
 #include "text/char_stream.h"
 
-Table tableSelect(const Table& source, std::string_view conditionText) {
-  CharStream text(conditionText);
-  const Condition condition(source, text, true);
+Table tableSelect(const Table& source, CharStream& conditionText) {
+  const Condition condition(source, conditionText, true);
   Table result(source.name);
   result.schema = source.schema;
   for (const Row& row : source.rows) {

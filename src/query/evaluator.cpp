@@ -67,7 +67,13 @@ Table evaluateExpression(Query& query) {
   return lookUp(query.registry, word);
 }
 
-Table evaluateQuery(std::string_view queryText, const TableRegistry& registry) {
+Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                    std::size_t* stoppedAt) {
   Query query(queryText, registry);
-  return evaluateExpression(query);
+  try {
+    return evaluateExpression(query);
+  } catch (const QueryError&) {
+    if (stoppedAt != nullptr) *stoppedAt = query.text.column();
+    throw;
+  }
 }

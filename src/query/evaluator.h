@@ -4,6 +4,7 @@
 // their operands by calling evaluateExpression again.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "model/table.h"
@@ -34,8 +35,11 @@ struct Query {
 Table evaluateExpression(Query& query);
 
 // Evaluates the whole query line against the stored tables. Whatever follows
-// the first complete expression is never read.
-Table evaluateQuery(std::string_view queryText, const TableRegistry& registry);
+// the first complete expression is never read. When an error is raised and
+// stoppedAt is given, it is set to the query's column where reading stopped
+// (in a condition, too: conditions are read through windows over the query).
+Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                    std::size_t* stoppedAt = nullptr);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.
