@@ -104,15 +104,18 @@ class Row {
   // moves nothing. Raises std::bad_alloc beyond 2^32 - 1 values.
   void reserve(std::size_t capacity);
 
-  // Appends at the end, growing the block when it is full.
+  // Appends at the end, growing the block when it is full. The standard
+  // containers' names are kept, so that a Row reads as the vector it was.
   template <typename... Args>
-  Value& emplace_back(Args&&... args) {
+  Value& emplace_back(Args&&... args) {  // NOLINT(readability-identifier-naming)
     if (block_ == nullptr || block_->size == block_->capacity) grow();
     Value* slot = ::new (values() + block_->size) Value(std::forward<Args>(args)...);
     ++block_->size;
     return *slot;
   }
+  // NOLINTNEXTLINE(readability-identifier-naming)
   void push_back(const Value& value) { emplace_back(value); }
+  // NOLINTNEXTLINE(readability-identifier-naming)
   void push_back(Value&& value) { emplace_back(std::move(value)); }
 
   // Appends copies of every value of other.
