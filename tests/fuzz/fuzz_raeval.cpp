@@ -84,6 +84,8 @@ struct Echo {
 };
 
 Echo expectedEcho(std::string_view input) {
+  // A UTF-8 byte-order mark that opens the input is not echoed.
+  if (input.starts_with("\xEF\xBB\xBF")) input.remove_prefix(3);
   const std::vector<std::string_view> lines = splitLines(input);
   Echo echo;
   auto write = [&echo](std::string_view line) {
