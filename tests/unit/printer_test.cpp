@@ -25,8 +25,8 @@ TEST(PrinterTest, WritesSchemaRowsAndTheClosingEmptyLine) {
   StringOutput out;
   printTable(table, out);
   const std::string expected = std::string("Emp(id int, name char(20))\n") + "1,'Ann'\n" +
-                               "-2147483648,'a, b'\n" + "\n" + std::string("'n\0l',0\n", 8) +
-                               "'" + longText + "',-7,'" + longText + "'\n" + "''\n" + "\n";
+                               "-2147483648,'a, b'\n" + "\n" + std::string("'n\0l',0\n", 8) + "'" +
+                               longText + "',-7,'" + longText + "'\n" + "''\n" + "\n";
   EXPECT_EQ(out.text(), expected);
 }
 
