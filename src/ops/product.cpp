@@ -11,8 +11,8 @@ Table tableProduct(const Table& left, const Table& right) {
     for (const Row& r : right.rows) {
       Row row;
       row.reserve(l.size() + r.size());
-      row.insert(row.end(), l.begin(), l.end());
-      row.insert(row.end(), r.begin(), r.end());
+      row.append(l);
+      row.append(r);
       result.addRow(std::move(row));
     }
   }
