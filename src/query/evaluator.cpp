@@ -50,10 +50,11 @@ int compareIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-namespace {
-
-// Reads one expression, as evaluateExpression describes.
-Table readExpression(Query& query) {
+Table evaluateExpression(Query& query) {
+  // Recorded in place, not through a wrapper: the recursion's frames stay as
+  // small as a browser's short stack needs for a thousand nested forms.
+  const std::size_t node =
+      query.trace == nullptr ? 0 : query.trace->open(query.line, query.text.column());
   CharStream& text = query.text;
   char current = '\0';
   if (!nextNonBlank(text, current)) throw QueryError(msg::kTableNotFound);
@@ -66,16 +67,11 @@ Table readExpression(Query& query) {
     endedAtDelimiter = collectNonBlanksUntil(text, current, word, isDelimiter);
   }
 
-  if (endedAtDelimiter && current == '(') return evaluateForm(query, word);
-  if (endedAtDelimiter) text.unget();
-  return lookUp(query.registry, word);
-}
-
-}  // namespace
-
-Table evaluateExpression(Query& query) {
-  if (query.trace != nullptr) return traceExpression(query, readExpression);
-  return readExpression(query);
+  const bool isForm = endedAtDelimiter && current == '(';
+  if (endedAtDelimiter && !isForm) text.unget();
+  Table result = isForm ? evaluateForm(query, word) : lookUp(query.registry, word);
+  if (query.trace != nullptr) query.trace->close(node, query.text.column(), result);
+  return result;
 }
 
 Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
@@ -86,6 +82,7 @@ Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
     return evaluateExpression(query);
   } catch (const QueryError&) {
     if (stoppedAt != nullptr) *stoppedAt = query.text.column();
+    if (trace != nullptr) trace->stop(query.text.column());
     throw;
   }
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "query/evaluator.h"
 #include "text/chars.h"
 
 namespace {
@@ -39,28 +38,33 @@ std::size_t QueryTrace::open(std::string_view queryText, std::size_t column) {
   return nodes_.size() - 1;
 }
 
-void QueryTrace::close(std::size_t index, std::size_t column, std::uint64_t rowCount,
-                       Table firstRows) {
+void QueryTrace::close(std::size_t index, std::size_t column, const Table& result) {
   TraceNode& node = nodes_[index];
   // A name that is one delimiter gives the delimiter back: it ends where it
   // begins.
   node.last = std::max(column, node.first);
   node.done = true;
-  node.rows = rowCount;
-  node.table = std::move(firstRows);
+  node.rows = result.rows.size();
+  node.table.name = result.name;
+  node.table.schema = result.schema;
+  auto row = result.rows.begin();
+  for (std::size_t n = 0; n < kTracedRows && row != result.rows.end(); ++n, ++row) {
+    node.table.addRow(*row);
+  }
   describe(node);
   open_.pop_back();
 }
 
-void QueryTrace::stop(std::size_t index, std::size_t column) {
-  TraceNode& node = nodes_[index];
-  if (stopped_ < 0) stopped_ = static_cast<std::ptrdiff_t>(index);
-  node.first = std::min(node.first, column);
-  node.last = std::max(node.first, column);
-  describe(node);
-  // Blanks or not, the span reaches the column where reading stopped.
-  node.last = std::max(node.last, column);
-  open_.pop_back();
+void QueryTrace::stop(std::size_t column) {
+  if (!open_.empty()) stopped_ = static_cast<std::ptrdiff_t>(open_.back());
+  for (; !open_.empty(); open_.pop_back()) {
+    TraceNode& node = nodes_[open_.back()];
+    node.first = std::min(node.first, column);
+    node.last = std::max(node.first, column);
+    describe(node);
+    // Blanks or not, the span reaches the column where reading stopped.
+    node.last = std::max(node.last, column);
+  }
 }
 
 // Sets the label and the arguments from the node's span, and takes the
@@ -103,23 +107,4 @@ void QueryTrace::describe(TraceNode& node) const {
   if (!args.empty()) args.remove_prefix(1);
   if (node.done && !args.empty() && args.back() == ')') args.remove_suffix(1);
   node.args = trimBlanks(args);
-}
-
-Table traceExpression(Query& query, ExpressionReader read) {
-  QueryTrace& trace = *query.trace;
-  const std::size_t index = trace.open(query.line, query.text.column());
-  try {
-    Table result = read(query);
-    Table firstRows(result.name);
-    firstRows.schema = result.schema;
-    auto row = result.rows.begin();
-    for (std::size_t n = 0; n < kTracedRows && row != result.rows.end(); ++n, ++row) {
-      firstRows.addRow(*row);
-    }
-    trace.close(index, query.text.column(), result.rows.size(), std::move(firstRows));
-    return result;
-  } catch (...) {
-    trace.stop(index, query.text.column());
-    throw;
-  }
 }

@@ -1,7 +1,9 @@
 // The record of one query's reading, for the page's operator tree: one node
 // per expression the evaluator reads, with where it stands in the query, the
 // arguments as written, and its result's schema, row count and first rows.
-// Nothing is recorded unless a Query is given a QueryTrace.
+// Nothing is recorded unless a Query is given a QueryTrace: the evaluator
+// opens a node where it begins an expression and closes it with the result;
+// evaluateQuery stops the trace where an error was raised.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +13,6 @@
 #include <vector>
 
 #include "model/table.h"
-
-struct Query;
 
 // How many of a node's rows the trace keeps.
 inline constexpr std::size_t kTracedRows = 100;
@@ -51,11 +51,11 @@ class QueryTrace {
   // returns its node's index.
   std::size_t open(std::string_view queryText, std::size_t column);
   // The expression of node index was read to column (its last character);
-  // result holds its first rows of rowCount.
-  void close(std::size_t index, std::size_t column, std::uint64_t rowCount, Table firstRows);
-  // An error left node index at column. The first node so left, the
-  // innermost, is where reading stopped.
-  void stop(std::size_t index, std::size_t column);
+  // result is what it gave.
+  void close(std::size_t index, std::size_t column, const Table& result);
+  // An error was raised at column: the innermost node being read is where
+  // reading stopped, and it and every node around it end there unfinished.
+  void stop(std::size_t column);
 
  private:
   void describe(TraceNode& node) const;
@@ -65,8 +65,3 @@ class QueryTrace {
   std::vector<std::size_t> open_;
   std::ptrdiff_t stopped_ = -1;
 };
-
-// Reads one expression through read, recording it in query.trace (which
-// must be set).
-using ExpressionReader = Table (*)(Query& query);
-Table traceExpression(Query& query, ExpressionReader read);

@@ -93,6 +93,46 @@ try {
   check(await output.textContent() === employees, 'the first example shows examples/employees.expected');
   await screenshot('1-example');
 
+  // 1b. The operator tree of the example: labels, row counts and spans as the
+  // engine read the query (Emp has 5 rows, 4 of them over thirty, 3 distinct
+  // name and department pairs among those).
+  const employeesQuery = 'PROJECT(SELECT(Emp, GT(age, 30)), name, dept)';
+  const nodes = page.locator('#tree .node');
+  const treeRows = await nodes.evaluateAll((all) => all.map((n) =>
+    [n.querySelector('.label').textContent, n.dataset.rows, n.dataset.span]));
+  const selectFirst = employeesQuery.indexOf('SELECT') + 1;
+  const selectLast = employeesQuery.indexOf('))') + 2;
+  check(JSON.stringify(treeRows) === JSON.stringify([
+    ['PROJECT  name, dept', '3', `1-${employeesQuery.length}`],
+    ['SELECT  GT(age, 30)', '4', `${selectFirst}-${selectLast}`],
+    ['Emp', '5', `${employeesQuery.indexOf('Emp') + 1}-${employeesQuery.indexOf('Emp') + 3}`]]),
+  'the tree: PROJECT, SELECT and Emp with their counts and spans', JSON.stringify(treeRows));
+  // Pointing at a node marks its span in the editor.
+  await nodes.nth(1).hover();
+  check(await page.locator('#editor-marks mark.span').textContent() === 'SELECT(Emp, GT(age, 30))',
+    'pointing at SELECT marks its span');
+  // Choosing it shows its table as the command line prints the span's result.
+  await nodes.nth(1).click();
+  await waitDone();
+  const spanInput = readFileSync(join(sourceDir, 'examples/employees.txt'), 'utf8')
+    .replace(employeesQuery, 'SELECT(Emp, GT(age, 30))');
+  const selectTable = 'Emp(id int, name char(20), age int, dept char(8))\n1,\'Ann\',34,\'Sales\'\n' +
+    '3,\'Carla\',45,\'IT\'\n4,\'Dan\',31,\'Sales\'\n5,\'Ann\',34,\'Sales\'\n\n';
+  check(nativeOutput(spanInput).toString('utf8').endsWith('\n\n' + selectTable),
+    'the hand-derived table is the command line\'s for the span');
+  check(await output.textContent() === selectTable, 'choosing SELECT shows its table',
+    await output.textContent());
+  await screenshot('1b-tree-node-chosen');
+  // By keyboard: down to Emp, Enter.
+  await page.keyboard.press('ArrowDown');
+  await page.keyboard.press('Enter');
+  await waitDone();
+  check((await output.textContent()).split('\n').length === 8 &&
+    (await output.textContent()).startsWith('Emp(id int, name char(20), age int, dept char(8))\n1,\'Ann\',34'),
+  'Enter on Emp shows the stored table', await output.textContent());
+  await page.locator('#show-file').click();
+  check(await output.textContent() === employees, 'the output file comes back');
+
   // 2. Another example chosen from the menu, by keyboard.
   await page.locator('#examples').focus();
   await page.locator('#examples').selectOption('select.txt');
@@ -115,7 +155,59 @@ try {
   check(await page.locator('#place').textContent() === 'Reading stopped at column 18 of the query.',
     'the query column is named', await page.locator('#place').textContent());
   check(await page.locator('#editor-marks mark').textContent() === 'm', 'the column is marked');
+  const stopped = await page.locator('#tree .node.stopped').evaluateAll((all) => all.map((n) =>
+    [n.querySelector('.label').textContent, n.dataset.span]));
+  check(JSON.stringify(stopped) === JSON.stringify([['Epm', '16-18']]),
+    'the tree marks the name where reading stopped', JSON.stringify(stopped));
   await screenshot('2-misspelled-table');
+
+  // 3b. Completion offers the operand's attributes, and parentheses match.
+  const base = readFileSync(join(sourceDir, 'examples/employees.txt'), 'utf8');
+  const partial = base.replace(employeesQuery, 'PROJECT(Emp, na');
+  await page.locator('#editor').fill(partial);
+  await runAndWait();
+  await page.locator('#editor').evaluate((e) => e.setSelectionRange(15, 15));
+  await page.locator('#editor').focus();
+  await page.keyboard.press('Control+Space');
+  const offered = await page.locator('#completion li').evaluateAll((all) => all.map((li) => li.textContent));
+  check(offered[0] === 'nameattribute', 'completion offers the operand\'s attribute first', offered.join(' '));
+  await screenshot('2b-completion');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type(')');
+  check((await page.locator('#editor').inputValue()).startsWith('PROJECT(Emp, name)\n'),
+    'the completion is taken', (await page.locator('#editor').inputValue()).split('\n')[0]);
+  const parens = await page.locator('#editor-marks mark.paren').evaluateAll((all) => all.map((m) => m.textContent));
+  check(parens.join('') === '()', 'the parentheses are matched', parens.join(''));
+  const keywordColour = await page.locator('#editor-colours .tok-keyword').first().textContent();
+  check(keywordColour === 'PROJECT', 'the keyword is coloured');
+
+  // 3c. A query nested 30 deep stays readable; one nested 1000 deep folds.
+  const nested = (depth) => {
+    let query = 'Emp';
+    for (let d = 0; d < depth; ++d) {
+      query = [`SELECT(${query}, GT(age, ${d}))`, `RENAME(${query}, E${d}(id, name, age, dept))`,
+        `PROJECT(${query}, id, name, age, dept)`][d % 3];
+    }
+    return Buffer.from(base.replace(employeesQuery, query));
+  };
+  await page.locator('#upload').setInputFiles({name: 'nested-30.txt', mimeType: 'text/plain', buffer: nested(30)});
+  await page.waitForSelector('#output[data-state="running"], #output[data-state="done"]');
+  await waitDone();
+  check(await nodes.count() === 31, 'a query nested 30 deep: 31 nodes', String(await nodes.count()));
+  await nodes.nth(20).click();
+  await waitDone();
+  await screenshot('2c-nested-30');
+  await page.locator('#upload').setInputFiles({name: 'nested-1000.txt', mimeType: 'text/plain', buffer: nested(1000)});
+  await page.waitForSelector('#output[data-state="running"], #output[data-state="done"]');
+  await waitDone();
+  check(await nodes.count() === 1001, 'a query nested 1000 deep: 1001 nodes', String(await nodes.count()));
+  await nodes.nth(999).scrollIntoViewIfNeeded();
+  await screenshot('2d-nested-1000');
+  await nodes.first().focus();
+  await page.keyboard.press('ArrowLeft');
+  check(await page.locator('#tree .node:not([hidden])').count() === 1, 'folding the root hides the rest');
+  await page.keyboard.press('ArrowRight');
+  check(await page.locator('#tree .node:not([hidden])').count() === 1001, 'unfolding shows them again');
 
   // 4. A file of one's own with CRLF line ends and a NUL byte, uploaded.
   const upload = Buffer.from('SELECT(T, EQ(s, \'a\0b\'))\r\nCRLF and NUL\r\nT(n int, s char(5))\r\n' +
