@@ -46,11 +46,11 @@ EMSCRIPTEN_KEEPALIVE int raevalRun(const char* input, std::size_t size, int want
   run.output = std::make_unique<StringOutput>();
   if (wantTrace == 0) {
     return evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place) ? 0
-                                                                                              : 1;
+                                                                                             : 1;
   }
   auto trace = std::make_unique<QueryTrace>();
-  const bool ran =
-      evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place, trace.get());
+  const bool ran = evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place,
+                                             trace.get());
   if (ran) {
     try {
       run.trace = traceToJson(*trace);

@@ -13,6 +13,8 @@
 'use strict';
 
 const TRACE_ROWS_SHOWN = 100;
+// Rows are indented for at most this many levels; a deeper row says its depth.
+const TREE_INDENTED_LEVELS = 40;
 
 class OperatorTree {
   // element: the #tree list; handlers: {point(node|null), choose(node)}.
@@ -55,6 +57,13 @@ class OperatorTree {
     this.clear();
     this.trace = trace;
     const roots = trace.nodes.map((node, i) => i).filter((i) => trace.nodes[i].parent < 0);
+    // The deeper the tree, the narrower each level's step, so that a query
+    // nested 30 deep still fits the pane.
+    let deepest = 0;
+    for (const node of trace.nodes) if (node.children.length === 0) deepest = Math.max(deepest, this.depth(node));
+    const levels = Math.min(deepest, TREE_INDENTED_LEVELS);
+    const step = Math.max(0.3, Math.min(0.9, 10 / Math.max(levels, 1)));
+    this.element.style.setProperty('--step', step.toFixed(2) + 'rem');
     const fragment = document.createDocumentFragment();
     // Depth first, a form before its operands, without recursion: a query
     // may nest a thousand deep.
@@ -70,6 +79,12 @@ class OperatorTree {
     if (this.rows.length) this.rows[0].tabIndex = 0;
   }
 
+  depth(node) {
+    let depth = 0;
+    for (let at = node; at.parent >= 0; at = this.trace.nodes[at.parent]) ++depth;
+    return depth;
+  }
+
   makeRow(node, index, level) {
     const row = document.createElement('div');
     row.className = 'node';
@@ -80,7 +95,7 @@ class OperatorTree {
     row.dataset.index = String(index);
     row.dataset.span = `${node.first}-${node.last}`;
     row.dataset.level = String(level);
-    row.style.setProperty('--level', String(level - 1));
+    row.style.setProperty('--level', String(Math.min(level - 1, TREE_INDENTED_LEVELS)));
     if (node.done) row.dataset.rows = String(node.rows);
     if (node.children.length) row.setAttribute('aria-expanded', 'true');
     if (index === this.trace.stopped) row.classList.add('stopped');
@@ -107,6 +122,12 @@ class OperatorTree {
     else if (index === this.trace.stopped) count.textContent = 'reading stopped here';
     else count.textContent = 'not finished';
     row.append(fold, label, count);
+    if (level - 1 > TREE_INDENTED_LEVELS) {
+      const depth = document.createElement('span');
+      depth.className = 'depth';
+      depth.textContent = `level ${level}`;
+      row.insertBefore(depth, label);
+    }
     row.title = `columns ${node.first}–${node.last} of the query`;
     return row;
   }

@@ -126,8 +126,7 @@ bool sameFile(const char* a, const char* b) {
 
 }  // namespace
 
-void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place,
-                   QueryTrace* trace) {
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
   LineReader lines(input);
   TableRegistry registry;
   bool loaded = false;

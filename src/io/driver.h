@@ -33,5 +33,5 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place = 
 // evaluateInput, except that memory running out ends out with the
 // "ERROR: Out of memory" line in place of the line being built, and returns
 // false.
-bool evaluateInputWithinMemory(std::string_view input, LineOutput& out,
-                               ErrorPlace* place = nullptr, QueryTrace* trace = nullptr);
+bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place = nullptr,
+                               QueryTrace* trace = nullptr);

@@ -94,8 +94,8 @@ void QueryTrace::describe(TraceNode& node) const {
   }
   std::string keyword = word;
   for (char& c : keyword) c = toUpperAscii(c);
-  const bool known = keyword == "UNION" || keyword == "MINUS" || keyword == "PRODUCT" ||
-                     hasArguments(keyword);
+  const bool known =
+      keyword == "UNION" || keyword == "MINUS" || keyword == "PRODUCT" || hasArguments(keyword);
   node.label = known ? keyword : word;
   if (!hasArguments(keyword) || node.children.empty()) return;
 

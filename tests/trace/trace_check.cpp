@@ -112,7 +112,8 @@ void checkInput(const std::string& raeval, const fs::path& file, const fs::path&
     const std::string json = traceToJson(trace);
     const std::size_t lastNode = json.rfind("\n{\"label\":");
     if (!json.ends_with("],\"stopped\":" + std::to_string(nodes.size() - 1) + "}\n") ||
-        lastNode == std::string::npos || json.find("\"done\":false", lastNode) == std::string::npos) {
+        lastNode == std::string::npos ||
+        json.find("\"done\":false", lastNode) == std::string::npos) {
       fail(figures, name + ": the trace's last node is not the one where reading stopped");
     }
     return;
@@ -148,7 +149,9 @@ void checkInput(const std::string& raeval, const fs::path& file, const fs::path&
     // The first rows, then the rest: rows less the traced ones, and the empty line.
     const std::string head = expectedStart.substr(0, expectedStart.size() - 1);
     const auto restLines = static_cast<std::uint64_t>(
-        got.size() < head.size() ? 0 : std::count(got.begin() + static_cast<std::ptrdiff_t>(head.size()), got.end(), '\n'));
+        got.size() < head.size()
+            ? 0
+            : std::count(got.begin() + static_cast<std::ptrdiff_t>(head.size()), got.end(), '\n'));
     if (!got.starts_with(head) || restLines != node.rows - kTracedRows + 1) {
       fail(figures, what + ": the first rows or the count differ");
     }

@@ -1,3 +1,5 @@
+#include "query/trace.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -7,11 +9,11 @@
 #include "io/driver.h"
 #include "io/output.h"
 #include "io/trace_json.h"
-#include "query/trace.h"
 
 namespace {
 
-constexpr const char* kTables = "\n\nEmp(id int, name char(8))\n1, 'Ann'\n2, 'Bob'\n\nT(x int)\n7\n";
+constexpr const char* kTables =
+    "\n\nEmp(id int, name char(8))\n1, 'Ann'\n2, 'Bob'\n\nT(x int)\n7\n";
 
 std::vector<std::string> labels(const QueryTrace& trace) {
   std::vector<std::string> found;
@@ -24,11 +26,11 @@ std::vector<std::string> labels(const QueryTrace& trace) {
 TEST(TraceTest, RecordsEveryExpressionWithItsSpanArgumentsAndRows) {
   QueryTrace trace;
   StringOutput out;
-  evaluateInput(std::string("PROJECT(SELECT(PRODUCT(Emp, RENAME(T, U(y))), EQ(id, 1)), name)") +
-                    kTables,
-                out, nullptr, &trace);
-  EXPECT_EQ(labels(trace), (std::vector<std::string>{"PROJECT|name", "SELECT|EQ(id, 1)",
-                                                     "PRODUCT|", "Emp|", "RENAME|U(y)", "T|"}));
+  evaluateInput(
+      std::string("PROJECT(SELECT(PRODUCT(Emp, RENAME(T, U(y))), EQ(id, 1)), name)") + kTables, out,
+      nullptr, &trace);
+  EXPECT_EQ(labels(trace), (std::vector<std::string>{"PROJECT|name", "SELECT|EQ(id, 1)", "PRODUCT|",
+                                                     "Emp|", "RENAME|U(y)", "T|"}));
   const std::vector<TraceNode>& nodes = trace.nodes();
   EXPECT_EQ(trace.stopped(), -1);
   EXPECT_EQ(nodes[0].first, 1U);
