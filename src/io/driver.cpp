@@ -119,7 +119,7 @@ void evaluateInput(std::string_view input, LineOutput& out) {
     out.writeLine(lines.atEnd() ? std::string_view() : lines.readLine());
     loadTables(lines, out, registry);
     out.endLine();
-    const Table result = evaluateQuery(query, registry);
+    const Relation result = evaluateQuery(query, registry);
     printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();

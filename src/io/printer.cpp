@@ -38,13 +38,29 @@ bool writeRowQuickly(const Row& row, LineOutput& out) {
   return true;
 }
 
+void writeRow(const Row& row, LineOutput& out) {
+  if (writeRowQuickly(row, out)) return;
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    if (i > 0) out.put(',');
+    const Value& value = row[i];
+    if (value.isString()) {
+      out.put('\'');
+      out.put(value.text());
+      out.put('\'');
+    } else {
+      out.putInt(value.number());
+    }
+  }
+  out.endLine();
+}
+
 }  // namespace
 
-void printTable(const Table& table, LineOutput& out) {
-  out.put(table.name);
+void printTable(const Relation& table, LineOutput& out) {
+  out.put(table.name());
   out.put('(');
-  for (std::size_t i = 0; i < table.schema.size(); ++i) {
-    const Attribute& attribute = table.schema[i];
+  for (std::size_t i = 0; i < table.schema().size(); ++i) {
+    const Attribute& attribute = table.schema()[i];
     if (i > 0) out.put(", ");
     out.put(attribute.name());
     if (attribute.isChar()) {
@@ -58,20 +74,16 @@ void printTable(const Table& table, LineOutput& out) {
   out.put(')');
   out.endLine();
 
-  for (const Row& row : table.rows) {
-    if (writeRowQuickly(row, out)) continue;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      if (i > 0) out.put(',');
-      const Value& value = row[i];
-      if (value.isString()) {
-        out.put('\'');
-        out.put(value.text());
-        out.put('\'');
-      } else {
-        out.putInt(value.number());
-      }
+  if (table.isProduct()) {
+    ProductCursor cursor(table);
+    Row row;
+    while (cursor.next()) {
+      row.clear();
+      for (const Row* part : cursor.parts()) row.insert(row.end(), part->begin(), part->end());
+      writeRow(row, out);
     }
-    out.endLine();
+  } else {
+    for (const Row& row : table.rows()) writeRow(row, out);
   }
   out.endLine();
 }

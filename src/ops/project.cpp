@@ -194,15 +194,15 @@ void collapseEqualKeys(std::vector<KeyEntry>& entries, const unsigned char* base
 // the projected values agree in kind column by column; otherwise leaves
 // result as it is and returns false. Raises "Row too short at project" for a
 // row without a value at a requested position.
-bool projectByKeys(const Table& source, const std::vector<std::size_t>& positions, Table& result) {
-  if (positions.empty() || source.rows.size() > std::numeric_limits<std::uint32_t>::max()) {
+bool projectByKeys(const Relation& source, const std::vector<std::size_t>& positions, Table& result) {
+  if (positions.empty() || source.rows().size() > std::numeric_limits<std::uint32_t>::max()) {
     return false;
   }
   std::vector<char> isString;  // one flag per projected column
   std::string keys;
   std::vector<KeyEntry> entries;
-  entries.reserve(source.rows.size());
-  for (const Row& row : source.rows) {
+  entries.reserve(source.rows().size());
+  for (const Row& row : source.rows()) {
     for (const std::size_t position : positions) {
       if (position >= row.size()) throw QueryError(msg::kProjectShortRow);
     }
@@ -219,7 +219,7 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
     // outsized first key does not make every row reserve its size.
     if (offset == 0) {
       const std::size_t estimate = std::min<std::size_t>(keys.size() + keys.size() / 4 + 4, 64);
-      keys.reserve(source.rows.size() * estimate);
+      keys.reserve(source.rows().size() * estimate);
     }
     if (keys.size() > std::numeric_limits<std::uint32_t>::max()) return false;
     entries.push_back({0, 0, static_cast<std::uint32_t>(offset),
@@ -269,21 +269,21 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
 
 }  // namespace
 
-Table tableProject(const Table& source, const std::vector<std::string>& names) {
+Table tableProject(const Relation& source, const std::vector<std::string>& names) {
   std::vector<std::size_t> positions;
   positions.reserve(names.size());
   for (const std::string& name : names) {
-    const int position = findAttribute(source.schema, name);
+    const int position = findAttribute(source.schema(), name);
     if (position < 0) throw QueryError(msg::kProjectMismatch);
     positions.push_back(static_cast<std::size_t>(position));
   }
 
-  Table result(source.name);
+  Table result(source.name());
   result.schema.reserve(positions.size());
-  for (const std::size_t position : positions) result.addAttribute(source.schema[position]);
+  for (const std::size_t position : positions) result.addAttribute(source.schema()[position]);
   if (projectByKeys(source, positions, result)) return result;
 
-  for (const Row& row : source.rows) {
+  for (const Row& row : source.rows()) {
     Row projected;
     projected.reserve(positions.size());
     for (const std::size_t position : positions) {

@@ -1,13 +1,15 @@
 #include "io/char_stream.h"
+#include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
 
-Table tableSelect(const Table& source, std::string_view conditionText) {
+Table tableSelect(const Relation& source, std::string_view conditionText) {
   CharStream text(conditionText);
-  const Condition condition(source, text, true);
-  Table result(source.name);
-  result.schema = source.schema;
-  for (const Row& row : source.rows) {
+  const Condition condition(source.schema(), text, true);
+  if (source.isProduct()) return selectFromProduct(source, condition);
+  Table result(source.name());
+  result.schema = source.schema();
+  for (const Row& row : source.rows()) {
     if (condition.evaluate(row)) result.addRow(row);
   }
   return result;

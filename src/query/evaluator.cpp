@@ -13,10 +13,10 @@ bool isDelimiter(char c) { return c == '(' || c == ',' || c == ')'; }
 
 char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-Table lookUp(const TableRegistry& registry, const std::string& name) {
+Relation lookUp(const TableRegistry& registry, const std::string& name) {
   const Table* stored = registry.findTable(name);
   if (stored == nullptr) throw QueryError(msg::kTableNotFound);
-  return *stored;
+  return Relation(*stored);
 }
 
 // Keeps the count of enclosing forms right however the form ends.
@@ -32,12 +32,12 @@ class DepthGuard {
 };
 
 // The "(" after word has been consumed: run the form the word names.
-Table evaluateForm(Query& query, const std::string& word) {
+Relation evaluateForm(Query& query, const std::string& word, RowUse use) {
   for (const OperatorForm& form : kOperatorForms) {
     if (compareIgnoreCase(word, form.keyword) != 0) continue;
     if (query.depth >= kMaxFormDepth) throw QueryError(msg::kNestedTooDeeply);
     const DepthGuard guard(query.depth);
-    return form.read(query, '(');
+    return form.read(query, '(', use);
   }
   throw QueryError(word + msg::kWrongParameter);
 }
@@ -61,7 +61,7 @@ int compareIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Table evaluateExpression(Query& query) {
+Relation evaluateExpression(Query& query, RowUse use) {
   CharStream& text = query.text;
   char current = '\0';
   if (!nextNonBlank(text, current)) throw QueryError(msg::kTableNotFound);
@@ -79,12 +79,12 @@ Table evaluateExpression(Query& query) {
     if (current != kBlank && !isDelimiter(current)) word += current;
   }
 
-  if (endedAtDelimiter && current == '(') return evaluateForm(query, word);
+  if (endedAtDelimiter && current == '(') return evaluateForm(query, word, use);
   if (endedAtDelimiter) text.unget();
   return lookUp(query.registry, word);
 }
 
-Table evaluateQuery(std::string_view queryText, const TableRegistry& registry) {
+Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry) {
   Query query(queryText, registry);
-  return evaluateExpression(query);
+  return evaluateExpression(query, RowUse::kTable);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "io/char_stream.h"
+#include "model/relation.h"
 #include "model/table.h"
 
 // How many operator forms may enclose another one.
@@ -23,19 +24,26 @@ struct Query {
   int depth = 0;
 };
 
+// How the form that reads an expression uses its rows: kTable when it needs
+// them as a table (a PRODUCT then checks at once that it could be built),
+// kStream when it reads a product's rows one at a time (SELECT) and nothing
+// is built.
+enum class RowUse { kTable, kStream };
+
 // Reads one expression from the query's current position and returns its
-// table: a copy of a stored table, or what an operator form returns. A table
+// table: a stored table, borrowed, or what an operator form returns. A table
 // name that ends at "," or ")" leaves that delimiter in the stream for the
 // enclosing form; after a form the stream stands where the form leaves it.
 // Raises "Table not found" (also where no character is left to begin the
 // expression), the word followed by ": Wrong parameter" for a word before
 // "(" that is no keyword, "Query nested too deeply" for a form inside
 // kMaxFormDepth others, and whatever the forms and operators raise.
-Table evaluateExpression(Query& query);
+Relation evaluateExpression(Query& query, RowUse use);
 
-// Evaluates the whole query line against the stored tables. Whatever follows
-// the first complete expression is never read.
-Table evaluateQuery(std::string_view queryText, const TableRegistry& registry);
+// Evaluates the whole query line against the stored tables, which the result
+// may borrow from. Whatever follows the first complete expression is never
+// read. A product comes back unbuilt, and checked as RowUse::kTable does.
+Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry);
 
 // Reads one character into current, then on while it is a blank, stopping
 // when a read finds the end of the text (current then keeps the last
