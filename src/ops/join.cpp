@@ -51,10 +51,10 @@ struct JoinKey {
 
 // What happens when a factor's row is chosen, given the rows chosen before.
 struct Level {
-  RowRefs rows;                               // its rows that pass its own filters
-  std::vector<JoinKey> keys;                  // hash-joined on all of these at once
+  RowRefs rows;                                      // its rows that pass its own filters
+  std::vector<JoinKey> keys;                         // hash-joined on all of these at once
   std::unordered_map<std::uint64_t, RowRefs> index;  // rows by the hash of their key columns
-  std::vector<const Condition*> tests;        // read this factor and earlier ones
+  std::vector<const Condition*> tests;               // read this factor and earlier ones
 };
 
 class Planner {

@@ -194,7 +194,8 @@ void collapseEqualKeys(std::vector<KeyEntry>& entries, const unsigned char* base
 // the projected values agree in kind column by column; otherwise leaves
 // result as it is and returns false. Raises "Row too short at project" for a
 // row without a value at a requested position.
-bool projectByKeys(const Relation& source, const std::vector<std::size_t>& positions, Table& result) {
+bool projectByKeys(const Relation& source, const std::vector<std::size_t>& positions,
+                   Table& result) {
   if (positions.empty() || source.rows().size() > std::numeric_limits<std::uint32_t>::max()) {
     return false;
   }

@@ -47,11 +47,11 @@
 #include <string_view>
 #include <vector>
 
+#include "io/char_stream.h"
 #include "io/driver.h"
 #include "io/input_reader.h"
 #include "io/output.h"
 #include "model/query_error.h"
-#include "io/char_stream.h"
 #include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
@@ -413,13 +413,15 @@ void checkJoins(Choices& choices, std::string_view input) {
 
   const Selected expected = outcome([&] { return tableSelect(built, condition); });
   const Selected streamed = outcome([&] { return tableSelect(product, condition); });
-  if (!sameOutcome(expected, streamed)) fail("SELECT over PRODUCT differs from its model", input, condition);
+  if (!sameOutcome(expected, streamed))
+    fail("SELECT over PRODUCT differs from its model", input, condition);
   const Selected general = outcome([&] {
     CharStream text(condition);
     const Condition c(product.schema(), text, true);
     return selectEachProductRow(product, c);
   });
-  if (!sameOutcome(expected, general)) fail("the general path differs from the model", input, condition);
+  if (!sameOutcome(expected, general))
+    fail("the general path differs from the model", input, condition);
   if (rowsMatchSchemas(product)) {
     const Selected joined = outcome([&] {
       CharStream text(condition);

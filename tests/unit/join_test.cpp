@@ -4,6 +4,8 @@
 // tables mix kinds in a column, repeat attribute names, and may be empty;
 // some rows are shorter or longer than their schema, which only the general
 // path takes.
+#include "ops/join.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -17,7 +19,6 @@
 
 #include "io/char_stream.h"
 #include "model/query_error.h"
-#include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
 
@@ -83,7 +84,8 @@ std::string describe(const std::function<Table()>& select) {
     for (const Attribute& a : t.schema) out += a.name() + ",";
     out += ")\n";
     for (const Row& row : t.rows) {
-      for (const Value& v : row) out += v.isString() ? "'" + v.text() + "'," : std::to_string(v.number()) + ",";
+      for (const Value& v : row)
+        out += v.isString() ? "'" + v.text() + "'," : std::to_string(v.number()) + ",";
       out += "\n";
     }
     return out;
@@ -112,8 +114,8 @@ void compareAll(RandomInputs& random, bool ragged, int rounds) {
     auto product = [&] {
       std::vector<std::string> names = {"a2", "b2", "c2"};
       names.resize(tables[1].schema.size());
-      Relation p = tableProduct(tables[0], rename ? tableRename(tables[1], "Q2", names)
-                                                  : Relation(tables[1]));
+      Relation p = tableProduct(tables[0],
+                                rename ? tableRename(tables[1], "Q2", names) : Relation(tables[1]));
       if (factors == 3) p = tableProduct(std::move(p), tables[2]);
       return p;
     };
@@ -186,8 +188,9 @@ TEST(SelectOverProduct, ShortRowRaisesInProductOrder) {
   EXPECT_EQ(describe([&] { return tableSelect(tableProduct(left, right), "EQ(b, 2)"); }),
             "ERROR: Row too short at select");
   // Where the condition stops before the short position, no error.
-  EXPECT_EQ(describe([&] { return tableSelect(tableProduct(left, right), "AND(EQ(a, 5), EQ(b, 2))"); }),
-            "L(k,a,b,)\n");
+  EXPECT_EQ(
+      describe([&] { return tableSelect(tableProduct(left, right), "AND(EQ(a, 5), EQ(b, 2))"); }),
+      "L(k,a,b,)\n");
 }
 
 TEST(ProductCursor, WalksTheFirstFactorOutermost) {
