@@ -1,40 +1,57 @@
 # Thin wrappers over the CMake presets; see README.md.
 EXAMPLE ?= examples/employees.txt
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test test-clang test-sanitize fuzz fuzz-ci bench package format clean
+.PHONY: all build deps run test test-clang test-sanitize tidy fuzz fuzz-ci bench package format clean
 
 all: build
 
 build:
 	cmake --preset default
-	cmake --build --preset default -j2
+	cmake --build --preset default -j$(JOBS)
+
+# The Debian packages the tests need, installed where missing (as root).
+deps:
+	tools/install-deps.sh test
 
 # Builds raeval and runs it on a bundled example, then shows the output file.
+# Needs only CMake, Ninja and a C++ compiler.
 run: build
 	./build/default/raeval $(EXAMPLE) build/example.out
 	cat build/example.out
 
-# Builds and runs every test: unit tests and end-to-end cases.
-test: build
-	ctest --preset default
+# Builds and runs every test: unit tests, end-to-end cases, documentation,
+# layering and package checks.
+test: deps build
+	ctest --preset default -j$(JOBS)
 
 test-clang:
+	tools/install-deps.sh test sanitize
 	cmake --preset clang
-	cmake --build --preset clang -j2
-	ctest --preset clang
+	cmake --build --preset clang -j$(JOBS)
+	ctest --preset clang -j$(JOBS)
 
 test-sanitize:
+	tools/install-deps.sh test sanitize
 	cmake --preset sanitize
-	cmake --build --preset sanitize -j2
-	ctest --preset sanitize
+	cmake --build --preset sanitize -j$(JOBS)
+	ctest --preset sanitize -j$(JOBS)
+
+# clang-tidy over every source file, with the checks of .clang-tidy; any
+# finding fails.
+tidy: build
+	tools/install-deps.sh tidy
+	clang-tidy -p build/default --quiet --warnings-as-errors='*' $$(git ls-files 'src/*.cpp')
 
 # Fuzzes the whole program in-process (clang's libFuzzer); FUZZ_SECONDS long.
 FUZZ_SECONDS ?= 60
 fuzz:
+	tools/install-deps.sh sanitize
 	tests/fuzz/run.sh $(FUZZ_SECONDS)
 
 # The bounded fuzz run that CI makes on the seed corpus.
 fuzz-ci:
+	tools/install-deps.sh sanitize
 	tests/fuzz/run.sh 60
 
 # raeval against sqlite3 on generated tables; prints the comparison table.

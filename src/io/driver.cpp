@@ -137,16 +137,16 @@ void reportOutOfMemory() { std::cerr << "ERROR: " << msg::kOutOfMemory << std::e
 int runFiles(const char* inputPath, const char* outputPath) {
   const std::optional<std::string> input = readWholeFile(inputPath);
   if (!input) {
-    std::cerr << "Cannot open input file: " << inputPath << std::endl;
+    std::cerr << msg::kCannotOpenInput << inputPath << std::endl;
     return 1;
   }
   if (sameFile(inputPath, outputPath)) {
-    std::cerr << "Input and output are the same file: " << outputPath << std::endl;
+    std::cerr << msg::kSameFile << outputPath << std::endl;
     return 1;
   }
   std::FILE* file = std::fopen(outputPath, "w");
   if (file == nullptr) {
-    std::cerr << "Cannot open output file: " << outputPath << std::endl;
+    std::cerr << msg::kCannotOpenOutput << outputPath << std::endl;
     return 1;
   }
 
@@ -164,7 +164,7 @@ int runFiles(const char* inputPath, const char* outputPath) {
     status = 1;
   }
   if (!out.close()) {
-    std::cerr << "Cannot write output file: " << outputPath << std::endl;
+    std::cerr << msg::kCannotWriteOutput << outputPath << std::endl;
     return 1;
   }
   return status;
@@ -174,7 +174,7 @@ int runFiles(const char* inputPath, const char* outputPath) {
 
 int runRaeval(int argc, const char* const* argv) {
   if (argc < 3) {
-    std::cout << "Not enough arguments!" << std::endl;
+    std::cout << msg::kNotEnoughArguments << std::endl;
     return -1;
   }
   try {

@@ -4,20 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "io/char_stream.h"
 #include "model/query_error.h"
+#include "text/char_stream.h"
+#include "text/chars.h"
 
 namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Reads on while the current character is a space and a read succeeds.
-void skipSpaces(CharStream& in, char& c) {
-  while (c == ' ' && in.get(c)) {
-  }
-}
 
 // Reads n characters; only the last one read stays current.
 void skip(CharStream& in, char& c, int n) {
@@ -31,9 +22,8 @@ Table readTableHeader(std::string_view line) {
   char c = '\0';
   std::string name;
   in.get(c);
-  while (c != '(') {
-    if (c != ' ') name += c;
-    if (!in.get(c)) throw QueryError(msg::kTableName);
+  if (!collectNonBlanksUntil(in, c, name, [](char k) { return k == '('; })) {
+    throw QueryError(msg::kTableName);
   }
   Table table(std::move(name));
 
@@ -43,14 +33,14 @@ Table readTableHeader(std::string_view line) {
     std::string attributeName;
     in.readWord(attributeName);
     in.get(c);
-    skipSpaces(in, c);
-    if (toUpper(c) == 'I') {
+    skipBlanksKeepingLast(in, c);
+    if (toUpperAscii(c) == 'I') {
       skip(in, c, 2);  // "nt"
-      skipSpaces(in, c);
+      skipBlanksKeepingLast(in, c);
       table.addAttribute(Attribute(std::move(attributeName)));
     } else {
       skip(in, c, 3);  // "har"
-      skipSpaces(in, c);
+      skipBlanksKeepingLast(in, c);
       in.get(c);  // "("
       std::int32_t length = 0;
       in.readInt(length);
@@ -69,11 +59,11 @@ void readDataRow(std::string_view line, Table& table) {
   char c = '\0';
   while (in.get(c)) {
     bool ended = false;
-    while (c == ' ' && !ended) ended = !in.get(c);
+    while (isBlank(c) && !ended) ended = !in.get(c);
     if (ended) continue;  // the next read fails too and ends the row
     if (c == ',') {
       in.get(c);
-      skipSpaces(in, c);
+      skipBlanksKeepingLast(in, c);
     }
     if (isDigit(c)) {
       std::int32_t number = 0;

@@ -1,6 +1,8 @@
 // The query forms: each reads its arguments from the query, character by
 // character, after its keyword's "(" and calls its operator. Separators and
 // closing characters are consumed without being examined.
+#include "ops/forms.h"
+
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -8,10 +10,9 @@
 
 #include "model/query_error.h"
 #include "ops/operators.h"
+#include "text/chars.h"
 
 namespace {
-
-constexpr char kBlank = ' ';
 
 // Reads names separated by commas up to a ")", starting from current.
 // Blanks are dropped anywhere and empty names are kept; a list that stops
@@ -24,7 +25,7 @@ std::vector<std::string> readNameList(CharStream& text, char& current, const cha
     if (current == ',') {
       names.push_back(std::move(name));
       name.clear();
-    } else if (current != kBlank) {
+    } else if (!isBlank(current)) {
       name += current;
     }
     if (!text.get(current)) throw QueryError(endMessage);
@@ -82,9 +83,8 @@ Relation readRename(Query& query, char current, RowUse use) {
   nextNonBlank(query.text, current);
   nextNonBlank(query.text, current);
   std::string newName;
-  while (current != '(') {
-    if (current != kBlank) newName += current;
-    if (!query.text.get(current)) throw QueryError(msg::kRenameNameEnd);
+  if (!collectNonBlanksUntil(query.text, current, newName, [](char c) { return c == '('; })) {
+    throw QueryError(msg::kRenameNameEnd);
   }
   nextNonBlank(query.text, current);
   const std::vector<std::string> names = readNameList(query.text, current, msg::kRenameListEnd);

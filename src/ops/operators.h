@@ -1,18 +1,17 @@
-// The relational operators and their query forms. Each operator reads its
-// operands by read-only reference and returns a freshly built table that
-// shares nothing with them (tableRename alone relabels what it is given);
-// the result carries the left (or only) operand's name, except that
-// tableRename gives it the new one. Operands that are products are built
-// before they reach an operator, except by tableSelect, which streams them.
+// The relational operators. Each reads its operands by read-only reference
+// and returns a freshly built table that shares nothing with them
+// (tableRename alone relabels what it is given); the result carries the left
+// (or only) operand's name, except that tableRename gives it the new one.
+// Operands that are products are built before they reach an operator, except
+// by tableSelect, which reads a product's rows without building it.
 #pragma once
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/relation.h"
 #include "model/table.h"
-#include "query/evaluator.h"
 
 // Every pair of a left row and a right row, in nested order (left rows
 // outer); the left attributes then the right ones, names kept even where
@@ -53,16 +52,3 @@ Relation tableRename(Relation source, std::string newName,
 // building it. Raises the condition's "Construct error: " messages and "Row
 // too short at select".
 Table tableSelect(const Relation& source, std::string_view conditionText);
-
-// A query form reads its arguments from the query after its keyword and the
-// "(" (which current holds), calls its operator and returns the result; use
-// says how the enclosing form reads it.
-using FormReader = Relation (*)(Query& query, char current, RowUse use);
-
-struct OperatorForm {
-  std::string_view keyword;
-  FormReader read;
-};
-
-// The forms in the order their keywords are tried.
-extern const std::array<OperatorForm, 6> kOperatorForms;

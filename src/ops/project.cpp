@@ -208,7 +208,8 @@ bool projectByKeys(const Relation& source, const std::vector<std::size_t>& posit
       if (position >= row.size()) throw QueryError(msg::kProjectShortRow);
     }
     if (entries.empty()) {
-      for (const std::size_t position : positions) isString.push_back(row[position].isString());
+      for (const std::size_t position : positions)
+        isString.push_back(static_cast<char>(row[position].isString()));
     } else {
       for (std::size_t i = 0; i < positions.size(); ++i) {
         if (row[positions[i]].isString() != isString[i]) return false;

@@ -1,7 +1,7 @@
-#include "io/char_stream.h"
 #include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
+#include "text/char_stream.h"
 
 Table tableSelect(const Relation& source, std::string_view conditionText) {
   CharStream text(conditionText);

@@ -32,15 +32,13 @@ Table tableUnion(const Relation& left, const Relation& right) {
   auto i = leftRows.begin();
   auto j = rightRows.begin();
   while (i != leftRows.end() || j != rightRows.end()) {
-    if (i == leftRows.end()) {
-      result.addRow(*j++);
-    } else if (j == rightRows.end()) {
+    // A left row goes first when it is less than the right one or the
+    // right rows are exhausted; an equal pair gives one row.
+    const bool leftFirst = i != leftRows.end() && (j == rightRows.end() || rowLess(*i, *j));
+    const bool equal = !leftFirst && i != leftRows.end() && rowEquals(*i, *j);
+    if (leftFirst || equal) {
       result.addRow(*i++);
-    } else if (rowLess(*i, *j)) {
-      result.addRow(*i++);
-    } else if (rowEquals(*i, *j)) {
-      result.addRow(*i++);
-      ++j;
+      if (equal) ++j;
     } else {
       result.addRow(*j++);
     }
@@ -57,9 +55,7 @@ Table tableMinus(const Relation& left, const Relation& right) {
   auto j = rightRows.begin();
   // Once the left rows are exhausted the remaining right rows change nothing.
   while (i != leftRows.end()) {
-    if (j == rightRows.end()) {
-      result.addRow(*i++);
-    } else if (rowLess(*i, *j)) {
+    if (j == rightRows.end() || rowLess(*i, *j)) {
       result.addRow(*i++);
     } else if (rowEquals(*i, *j)) {
       ++i;

@@ -8,10 +8,9 @@
 #include <utility>
 
 #include "model/query_error.h"
+#include "text/chars.h"
 
 namespace {
-
-constexpr char kBlank = ' ';
 
 constexpr std::array<std::pair<std::string_view, ConditionKind>, 9> kKeywords = {{
     {"EQ", ConditionKind::EQ},
@@ -25,26 +24,12 @@ constexpr std::array<std::pair<std::string_view, ConditionKind>, 9> kKeywords = 
     {"NOT", ConditionKind::NOT},
 }};
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Reads characters until one is not a blank; false if a read fails first.
-bool readNonBlank(CharStream& text, char& c) {
-  do {
-    if (!text.get(c)) return false;
-  } while (c == kBlank);
-  return true;
-}
-
 // Consumes the character after an argument, after any blanks, without
 // looking at it: "," or ")" in well-formed text, but anything is taken. The
 // end of the text is no error.
 void separatorStep(CharStream& text) {
   char c = '\0';
-  if (!text.get(c)) return;
-  while (c == kBlank && text.get(c)) {
-  }
+  nextNonBlank(text, c);
 }
 
 }  // namespace
@@ -67,13 +52,13 @@ Condition::~Condition() {
 
 void Condition::readCondition(const Schema& schema, CharStream& text, int depth) {
   char c = '\0';
-  if (!readNonBlank(text, c)) throw QueryError(msg::kConstructCondition);
+  if (!nextNonBlankOrFail(text, c)) throw QueryError(msg::kConstructCondition);
 
   std::string keyword;
-  while (c != '(') {
-    if (c != kBlank) keyword += toUpper(c);
-    if (!text.get(c)) throw QueryError(msg::kConstructKeyword);
+  if (!collectNonBlanksUntil(text, c, keyword, [](char k) { return k == '('; })) {
+    throw QueryError(msg::kConstructKeyword);
   }
+  for (char& k : keyword) k = toUpperAscii(k);
 
   bool known = false;
   for (const auto& [word, kind] : kKeywords) {
@@ -109,7 +94,7 @@ void Condition::readCondition(const Schema& schema, CharStream& text, int depth)
 
 void Condition::readOperand(const Schema& schema, CharStream& text) {
   char c = '\0';
-  if (!readNonBlank(text, c)) throw QueryError(msg::kConstructOperand);
+  if (!nextNonBlankOrFail(text, c)) throw QueryError(msg::kConstructOperand);
 
   if (c == '\'') {
     // An unclosed literal ends with the text.
@@ -130,9 +115,8 @@ void Condition::readOperand(const Schema& schema, CharStream& text) {
   }
 
   std::string name;
-  while (c != ',' && c != ')') {
-    if (c != kBlank) name += c;
-    if (!text.get(c)) throw QueryError(msg::kConstructName);
+  if (!collectNonBlanksUntil(text, c, name, [](char k) { return k == ',' || k == ')'; })) {
+    throw QueryError(msg::kConstructName);
   }
   text.unget();  // the parent's separator step consumes it
   // An empty name matches nothing, even an attribute a RENAME left unnamed.

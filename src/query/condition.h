@@ -8,10 +8,10 @@
 #include <memory>
 #include <optional>
 
-#include "io/char_stream.h"
 #include "model/relation.h"
 #include "model/table.h"
 #include "model/value.h"
+#include "text/char_stream.h"
 
 enum class ConditionKind { EQ, NEQ, LT, LTE, GT, GTE, AND, OR, NOT, LITERAL, ATTRIBUTE };
 

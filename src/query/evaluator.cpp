@@ -3,15 +3,10 @@
 #include <string>
 
 #include "model/query_error.h"
-#include "ops/operators.h"
+#include "ops/forms.h"
+#include "text/chars.h"
 
 namespace {
-
-constexpr char kBlank = ' ';
-
-bool isDelimiter(char c) { return c == '(' || c == ',' || c == ')'; }
-
-char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 Relation lookUp(const TableRegistry& registry, const std::string& name) {
   const Table* stored = registry.findTable(name);
@@ -44,17 +39,10 @@ Relation evaluateForm(Query& query, const std::string& word, RowUse use) {
 
 }  // namespace
 
-bool nextNonBlank(CharStream& text, char& current) {
-  if (!text.get(current)) return false;
-  while (current == kBlank && text.get(current)) {
-  }
-  return true;
-}
-
 int compareIgnoreCase(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    const unsigned char x = static_cast<unsigned char>(toUpper(a[i]));
-    const unsigned char y = static_cast<unsigned char>(toUpper(b[i]));
+    const unsigned char x = static_cast<unsigned char>(toUpperAscii(a[i]));
+    const unsigned char y = static_cast<unsigned char>(toUpperAscii(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
@@ -69,14 +57,9 @@ Relation evaluateExpression(Query& query, RowUse use) {
   // The leading word: the first non-blank character, whatever it is, then
   // every non-blank character up to the next delimiter or the end of the text.
   std::string word(1, current);
-  bool endedAtDelimiter = false;
-  for (;;) {
-    if (isDelimiter(current)) {
-      endedAtDelimiter = true;
-      break;
-    }
-    if (!text.get(current)) break;
-    if (current != kBlank && !isDelimiter(current)) word += current;
+  bool endedAtDelimiter = isDelimiter(current);
+  if (!endedAtDelimiter && text.get(current)) {
+    endedAtDelimiter = collectNonBlanksUntil(text, current, word, isDelimiter);
   }
 
   if (endedAtDelimiter && current == '(') return evaluateForm(query, word, use);

@@ -6,9 +6,9 @@
 
 #include <string_view>
 
-#include "io/char_stream.h"
 #include "model/relation.h"
 #include "model/table.h"
+#include "text/char_stream.h"
 
 // How many operator forms may enclose another one.
 inline constexpr int kMaxFormDepth = 1000;
@@ -44,11 +44,6 @@ Relation evaluateExpression(Query& query, RowUse use);
 // may borrow from. Whatever follows the first complete expression is never
 // read. A product comes back unbuilt, and checked as RowUse::kTable does.
 Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry);
-
-// Reads one character into current, then on while it is a blank, stopping
-// when a read finds the end of the text (current then keeps the last
-// character read). Returns false when the very first read found the end.
-bool nextNonBlank(CharStream& text, char& current);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.

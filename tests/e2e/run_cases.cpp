@@ -2,8 +2,16 @@
 // binary and compares the output file, standard output, standard error and
 // exit status byte for byte. The format is described in README.md.
 //
-//   e2e_runner RAEVAL FILE...            run the cases
-//   e2e_runner --extract DIR FILE...     write each case's input into DIR
+//   e2e_runner [--skip LIST] RAEVAL FILE...   run the cases
+//   e2e_runner --extract DIR FILE...          write each case's input into DIR
+//   e2e_runner --expand FILE...               print each case as it is run:
+//                                             the input and expected output
+//                                             the short form builds, every
+//                                             other section
+//
+// LIST names cases that do not apply to the program under test (a build for
+// another platform), one a line: "FILE.test: CASE NAME", optionally followed
+// by "  # reason". Blank lines and lines starting with "#" are ignored.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,6 +25,7 @@
 #include <iostream>
 #include <map>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,6 +47,14 @@ struct Case {
   int status = 0;
   long memoryLimitKiB = 0;
   std::string args = "{in} {out}";
+  // The short form, from which input and output are built: the query line,
+  // line 2, the tables (the case's own, or a fixture's) and the result.
+  std::optional<std::string> query;
+  std::string line2;
+  std::optional<std::string> fixture;
+  Section tables, result;
+  // A "=== fixture NAME" block: only its tables, never run.
+  bool isFixture = false;
 };
 
 std::string readFile(const fs::path& path) {
@@ -93,6 +110,66 @@ std::vector<std::string> splitWords(const std::string& s) {
   return words;
 }
 
+// The text after a section's keyword, taken verbatim: "--- query  X" gives " X".
+std::string restOfLine(const std::string& line, const std::string& kind) {
+  const std::size_t start = 4 + kind.size() + 1;
+  return line.size() > start ? line.substr(start) : "";
+}
+
+// Gives each short-form case its input and expected output, and drops the
+// fixture blocks. A case's tables are its own "--- tables", else the fixture
+// it names, else the last fixture declared above it. The input is the query
+// line, line 2 and the tables; the program echoes those lines, writes one
+// empty line and then the result. The tables are echoed as written because
+// they cannot end with an empty line (the echo never writes trailing ones).
+std::vector<Case> buildShortForm(std::vector<Case> parsed, const fs::path& file) {
+  auto fail = [&](const Case& c, const std::string& why) {
+    std::cerr << file.string() << ":" << c.line << ": " << why << "\n";
+    std::exit(2);
+  };
+  std::map<std::string, std::string> fixtures;
+  const std::string* lastFixture = nullptr;
+  std::vector<Case> cases;
+  for (Case& c : parsed) {
+    const bool shortForm = c.query.has_value();
+    if (c.tables.present && c.tables.text.size() >= 2 &&
+        c.tables.text.compare(c.tables.text.size() - 2, 2, "\n\n") == 0)
+      fail(c, "tables that end with an empty line: write the case in full form");
+    if (c.isFixture) {
+      if (!c.tables.present || shortForm || c.result.present || c.fixture || c.input.present ||
+          c.output.present)
+        fail(c, "a fixture holds only a --- tables section");
+      if (fixtures.count(c.name) != 0) fail(c, "fixture " + c.name + " declared twice");
+      lastFixture = &(fixtures[c.name] = c.tables.text);
+      continue;
+    }
+    if (!shortForm) {
+      if (c.tables.present || c.result.present || c.fixture || !c.line2.empty())
+        fail(c, "tables, result, fixture or line2 without a --- query");
+      cases.push_back(std::move(c));
+      continue;
+    }
+    if (c.input.present || c.output.present || c.outputAbsent)
+      fail(c, "a case with a --- query has no input or output section");
+    if (!c.result.present) fail(c, "a case with a --- query needs a --- result");
+    if (c.tables.present && c.fixture) fail(c, "both --- tables and --- fixture");
+    const std::string* tables = &c.tables.text;
+    if (c.fixture) {
+      const auto found = fixtures.find(*c.fixture);
+      if (found == fixtures.end()) fail(c, "no fixture " + *c.fixture + " declared above");
+      tables = &found->second;
+    } else if (!c.tables.present) {
+      if (lastFixture == nullptr) fail(c, "no --- tables and no fixture declared above");
+      tables = lastFixture;
+    }
+    const std::string echo = *c.query + "\n" + c.line2 + "\n" + *tables;
+    c.input = {echo, true};
+    c.output = {echo + "\n" + c.result.text, true};
+    cases.push_back(std::move(c));
+  }
+  return cases;
+}
+
 // Parses a case file; exits with a message on a malformed one.
 std::vector<Case> parseCases(const fs::path& file) {
   const std::string content = readFile(file);
@@ -130,6 +207,10 @@ std::vector<Case> parseCases(const fs::path& file) {
       cases.push_back(Case{});
       cases.back().name = line.substr(4);
       cases.back().line = static_cast<int>(i + 1);
+      if (startsWith(line, "=== fixture ")) {
+        cases.back().name = line.substr(12);
+        cases.back().isFixture = true;
+      }
       continue;
     }
     if (startsWith(line, "--- ")) {
@@ -139,8 +220,12 @@ std::vector<Case> parseCases(const fs::path& file) {
       std::vector<std::string> words = splitWords(line.substr(4));
       if (words.empty()) fail(i, "empty section line");
       const std::string kind = words[0];
+      const bool verbatim =
+          kind == "args" || kind == "query" || kind == "line2" || kind == "fixture";
+      if ((kind == "tables" || kind == "result") && words.size() > 1)
+        fail(i, "no flags on the short form's sections");
       noEol = escaped = false;
-      for (std::size_t w = 1; w < words.size() && kind != "args"; ++w) {
+      for (std::size_t w = 1; w < words.size() && !verbatim; ++w) {
         if (words[w] == "no-eol") {
           noEol = true;
         } else if (words[w] == "escaped") {
@@ -167,7 +252,17 @@ std::vector<Case> parseCases(const fs::path& file) {
       } else if (kind == "status" && words.size() == 2) {
         c.status = std::atoi(words[1].c_str());
       } else if (kind == "args") {
-        c.args = line.size() > 9 ? line.substr(9) : "";
+        c.args = restOfLine(line, kind);
+      } else if (kind == "query") {
+        c.query = restOfLine(line, kind);
+      } else if (kind == "line2") {
+        c.line2 = restOfLine(line, kind);
+      } else if (kind == "fixture" && words.size() > 1) {
+        c.fixture = restOfLine(line, kind);
+      } else if (kind == "tables") {
+        open = &c.tables;
+      } else if (kind == "result") {
+        open = &c.result;
       } else {
         fail(i, "unknown section " + line);
       }
@@ -182,7 +277,7 @@ std::vector<Case> parseCases(const fs::path& file) {
     open->text += '\n';
   }
   closeSection();
-  return cases;
+  return buildShortForm(std::move(cases), file);
 }
 
 std::string substitute(std::string text, const std::map<std::string, std::string>& values) {
@@ -304,9 +399,51 @@ bool runCase(const std::string& binary, const fs::path& file, const Case& c) {
   return ok;
 }
 
+// Prints a case in one canonical form whatever form it was written in, so
+// that two versions of a case file can be compared case by case.
+void printExpanded(const Case& c) {
+  std::cout << "=== " << c.name << "\n";
+  auto section = [](const std::string& what, const Section& s) {
+    std::cout << "--- " << what;
+    if (!s.present) {
+      std::cout << " (none)\n";
+      return;
+    }
+    std::cout << " (" << s.text.size() << " bytes)\n" << visible(s.text) << "\n";
+  };
+  section("input", c.input);
+  section("output", c.output);
+  section("existing-output", c.existingOutput);
+  section("stdout", c.stdoutText);
+  section("stderr", c.stderrText);
+  std::cout << "--- output absent " << (c.outputAbsent ? "yes" : "no") << "\n--- status "
+            << c.status << "\n--- args " << c.args << "\n--- memory-limit " << c.memoryLimitKiB
+            << "\n";
+}
+
+// Reads a skip list: the set of "FILE.test: CASE NAME" it names.
+std::set<std::string> readSkipList(const fs::path& path) {
+  std::set<std::string> names;
+  std::istringstream in(readFile(path));
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t comment = line.find("  #");
+    if (comment != std::string::npos) line.erase(comment);
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    names.insert(line);
+  }
+  return names;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "--expand") {
+    for (int f = 2; f < argc; ++f) {
+      for (const Case& c : parseCases(argv[f])) printExpanded(c);
+    }
+    return 0;
+  }
   if (argc >= 3 && std::string(argv[1]) == "--extract") {
     const fs::path dir = argv[2];
     fs::create_directories(dir);
@@ -321,24 +458,49 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  if (argc < 3) {
-    std::cerr << "usage: e2e_runner RAEVAL FILE... | e2e_runner --extract DIR FILE...\n";
+  std::set<std::string> skipList;
+  int first = 1;
+  if (argc >= 3 && std::string(argv[1]) == "--skip") {
+    if (!fs::exists(argv[2])) {
+      std::cerr << "e2e_runner: no skip list " << argv[2] << "\n";
+      return 2;
+    }
+    skipList = readSkipList(argv[2]);
+    first = 3;
+  }
+  if (argc < first + 2) {
+    std::cerr << "usage: e2e_runner [--skip LIST] RAEVAL FILE... | e2e_runner --extract DIR "
+                 "FILE... | e2e_runner --expand FILE...\n";
     return 2;
   }
-  const std::string binary = fs::absolute(argv[1]).string();
+  const std::string binary = fs::absolute(argv[first]).string();
   // A sanitizer build reserves far more address space than any limit the
   // memory cases set, so those cases are skipped there.
   const bool noMemoryLimit = std::getenv("RAEVAL_E2E_NO_MEMORY_LIMIT") != nullptr;
   int passed = 0;
   int failed = 0;
   int skipped = 0;
-  for (int f = 2; f < argc; ++f) {
+  for (int f = first + 1; f < argc; ++f) {
+    const std::string group = fs::path(argv[f]).filename().string();
     for (const Case& c : parseCases(argv[f])) {
-      if (c.memoryLimitKiB > 0 && noMemoryLimit) {
+      const bool listed = skipList.erase(group + ": " + c.name) > 0;
+      if ((c.memoryLimitKiB > 0 && noMemoryLimit) || listed) {
         ++skipped;
       } else if (runCase(binary, argv[f], c)) {
         ++passed;
       } else {
+        ++failed;
+      }
+    }
+  }
+  // A listed case that no longer exists is a stale list, which would hide
+  // the case's successor.
+  for (const std::string& stale : skipList) {
+    const std::size_t colon = stale.find(": ");
+    const std::string group = stale.substr(0, colon);
+    for (int f = first + 1; f < argc; ++f) {
+      if (fs::path(argv[f]).filename().string() == group) {
+        std::cout << "FAIL skip list names no case: " << stale << "\n";
         ++failed;
       }
     }

@@ -1,31 +1,29 @@
 #!/usr/bin/env bash
-# Checks that every message raeval can write is documented: each message of
-# src/model/query_error.h and each text that src/io/driver.cpp writes to
-# standard output or standard error must appear in every DOCUMENT given.
-# A message that ends in a letter or digit counts only where it is not
+# Checks that every text raeval can report is documented: each line that
+# LIST_MESSAGES prints (the program's own list of messages) must appear in
+# every DOCUMENT given, but for its blanks and colons at either end. A
+# message that ends in a letter or digit counts only where it is not
 # followed by more of a word or by a blank and a digit.
 # In a manual page, font escapes (\fB, \fI, \fR, \fP) and \& are dropped and
 # \- \(aq \(dq \e read as - ' " \ before the search.
 #
-#   check_messages.sh ROOT DOCUMENT...
+#   check_messages.sh LIST_MESSAGES DOCUMENT...
 set -uo pipefail
 
 if (($# < 2)); then
-  echo "usage: $0 ROOT DOCUMENT..." >&2
+  echo "usage: $0 LIST_MESSAGES DOCUMENT..." >&2
   exit 2
 fi
-root=$1
+list=$1
 shift
 
-messages=$(
-  {
-    sed -n 's/^inline constexpr const char\* k[A-Za-z0-9]* = "\([^"]*\)".*/\1/p' \
-      "$root/src/model/query_error.h"
-    grep -E 'std::(cerr|cout) *<<' "$root/src/io/driver.cpp" | grep -o '"[^"]*"' | tr -d '"'
-  } | sort -u
-)
-if [[ $(wc -l <<<"$messages") -lt 20 ]]; then
-  echo "FAIL: found too few messages in the sources; has their layout changed?"
+if ! raw=$("$list"); then
+  echo "FAIL: $list did not run"
+  exit 1
+fi
+messages=$(sed -e 's/^[: ]*//' -e 's/[: ]*$//' <<<"$raw" | sort -u)
+if [[ $(wc -l <<<"$messages") -lt 30 ]]; then
+  echo "FAIL: the list holds too few messages"
   echo "$messages"
   exit 1
 fi

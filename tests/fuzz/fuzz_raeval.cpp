@@ -47,7 +47,6 @@
 #include <string_view>
 #include <vector>
 
-#include "io/char_stream.h"
 #include "io/driver.h"
 #include "io/input_reader.h"
 #include "io/output.h"
@@ -55,6 +54,7 @@
 #include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
+#include "text/char_stream.h"
 
 #if defined(RAEVAL_FUZZ_GRAMMAR)
 #include "grammar.h"
@@ -124,34 +124,6 @@ Echo expectedEcho(std::string_view input) {
   return echo;
 }
 
-constexpr std::array<std::string_view, 5> kLoadingMessages = {
-    "Table name error", "Table scheme error", "Input> Not int or string", "Input> End of string",
-    "Input> Integer out of range"};
-
-constexpr std::array<std::string_view, 22> kQueryMessages = {
-    "Table not found",
-    "Query nested too deeply",
-    "Construct error: end of string reached",
-    "Construct error: end of string reached 2",
-    "Construct error: end of string reached 3",
-    "Construct error: end of string reached 4",
-    "Construct error: scheme mismatch",
-    "Construct error: invalid token",
-    "Construct error: integer out of range",
-    "Construct error: nested too deeply",
-    "Scheme Mismatch_1 at union",
-    "Scheme Mismatch_2 at union",
-    "Scheme Mismatch_1 at minus",
-    "Scheme Mismatch_2 at minus",
-    "End of string reached",
-    "End of string reached 1",
-    "End of string reached 2",
-    "End of string reached 3",
-    "Scheme Mismatch at project",
-    "Scheme Mismatch at rename",
-    "Row too short at project",
-    "Row too short at select"};
-
 template <std::size_t N>
 bool isOneOf(std::string_view message, const std::array<std::string_view, N>& messages) {
   for (std::string_view m : messages) {
@@ -186,7 +158,7 @@ void checkOutput(std::string_view input, const std::string& output) {
     // Loading finished: the empty line, then the result or the query's error.
     const std::string_view rest = out.substr(echo.text.size() + 1);
     if (isErrorLine(rest, message)) {
-      if (!isOneOf(message, kQueryMessages) && !endsWith(message, ": Wrong parameter")) {
+      if (!isOneOf(message, msg::kQuery) && !endsWith(message, msg::kWrongParameter)) {
         fail("unknown message after the query was evaluated", input, output);
       }
       return;
@@ -213,7 +185,7 @@ void checkOutput(std::string_view input, const std::string& output) {
     if (out.size() <= end || out.substr(0, end) != std::string_view(echo.text).substr(0, end))
       continue;
     if (!isErrorLine(out.substr(end), message)) continue;
-    if (!isOneOf(message, kLoadingMessages)) fail("unknown message while loading", input, output);
+    if (!isOneOf(message, msg::kLoading)) fail("unknown message while loading", input, output);
     return;
   }
   fail("output is neither echo and result nor echo and an error line", input, output);

@@ -18,8 +18,8 @@ version=$3
 
 for tool in cpack dpkg-deb dpkg-shlibdeps file readelf; do
   if ! command -v "$tool" >/dev/null; then
-    echo "FAIL $tool is not installed (dpkg-shlibdeps comes with dpkg-dev, readelf with binutils; cpack needs file)"
-    exit 1
+    echo "SKIP $tool is not installed (tools/install-deps.sh package)"
+    exit 77
   fi
 done
 

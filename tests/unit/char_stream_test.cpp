@@ -1,4 +1,4 @@
-#include "io/char_stream.h"
+#include "text/char_stream.h"
 
 #include <gtest/gtest.h>
 

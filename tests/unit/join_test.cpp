@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "io/char_stream.h"
 #include "model/query_error.h"
 #include "ops/operators.h"
 #include "query/condition.h"
+#include "text/char_stream.h"
 
 namespace {
 

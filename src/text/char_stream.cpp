@@ -1,4 +1,6 @@
-#include "io/char_stream.h"
+#include "text/char_stream.h"
+
+#include "text/chars.h"
 
 namespace {
 
@@ -6,8 +8,6 @@ namespace {
 bool isWhitespace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
