@@ -37,7 +37,7 @@ std::vector<std::string> readNameList(CharStream& text, char& current, const cha
 // An operand whose rows the form needs as a table: a product is built at
 // once, where it ends in the query.
 Relation evaluateTable(Query& query) {
-  Relation operand = evaluateExpression(query, RowUse::kTable);
+  Relation operand = evaluateExpression(query, RowUse::TABLE);
   operand.materialise();
   return operand;
 }
@@ -62,7 +62,7 @@ Relation readProduct(Query& query, char current, RowUse use) {
   Relation right = evaluateExpression(query, use);
   nextNonBlank(query.text, current);
   Relation product = tableProduct(std::move(left), std::move(right));
-  if (use == RowUse::kTable) requireRoomToBuild(product);
+  if (use == RowUse::TABLE) requireRoomToBuild(product);
   return product;
 }
 
@@ -97,7 +97,7 @@ Relation readRename(Query& query, char current, RowUse use) {
 // Quotes do not protect parentheses; blanks stay. A product operand is read
 // row by row, never built.
 Relation readSelect(Query& query, char current, RowUse /*use*/) {
-  const Relation source = evaluateExpression(query, RowUse::kStream);
+  const Relation source = evaluateExpression(query, RowUse::STREAM);
   nextNonBlank(query.text, current);
   std::size_t depth = 0;
   std::string condition;

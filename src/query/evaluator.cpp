@@ -69,5 +69,5 @@ Relation evaluateExpression(Query& query, RowUse use) {
 
 Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry) {
   Query query(queryText, registry);
-  return evaluateExpression(query, RowUse::kTable);
+  return evaluateExpression(query, RowUse::TABLE);
 }

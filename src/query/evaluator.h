@@ -24,11 +24,11 @@ struct Query {
   int depth = 0;
 };
 
-// How the form that reads an expression uses its rows: kTable when it needs
+// How the form that reads an expression uses its rows: TABLE when it needs
 // them as a table (a PRODUCT then checks at once that it could be built),
-// kStream when it reads a product's rows one at a time (SELECT) and nothing
+// STREAM when it reads a product's rows one at a time (SELECT) and nothing
 // is built.
-enum class RowUse { kTable, kStream };
+enum class RowUse { TABLE, STREAM };
 
 // Reads one expression from the query's current position and returns its
 // table: a stored table, borrowed, or what an operator form returns. A table
@@ -42,7 +42,7 @@ Relation evaluateExpression(Query& query, RowUse use);
 
 // Evaluates the whole query line against the stored tables, which the result
 // may borrow from. Whatever follows the first complete expression is never
-// read. A product comes back unbuilt, and checked as RowUse::kTable does.
+// read. A product comes back unbuilt, and checked as RowUse::TABLE does.
 Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry);
 
 // Three-way comparison without regard to the case of the letters a to z:
