@@ -104,6 +104,15 @@ Row joinParts(const Row* const* parts, std::size_t count) {
   return row;
 }
 
+std::vector<Row> firstRows(const Relation& relation, std::size_t limit) {
+  std::vector<Row> rows;
+  ProductCursor cursor(relation);
+  while (rows.size() < limit && cursor.next()) {
+    rows.push_back(joinParts(cursor.parts().data(), cursor.parts().size()));
+  }
+  return rows;
+}
+
 ProductCursor::ProductCursor(const Relation& relation) {
   if (relation.isProduct()) {
     for (const Relation& factor : relation.factors()) lists_.push_back(&factor.rows());

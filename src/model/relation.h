@@ -110,6 +110,10 @@ struct RowParts {
 // The concatenation of parts, built.
 Row joinParts(const Row* const* parts, std::size_t count);
 
+// The first rows of a relation, at most limit of them, in order; a
+// product's are built one by one and the rest are never made.
+std::vector<Row> firstRows(const Relation& relation, std::size_t limit);
+
 // Walks the rows of a relation (a product's in product order, the first
 // factor outermost) without building them: each step gives one row of every
 // factor.

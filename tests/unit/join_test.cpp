@@ -205,6 +205,13 @@ TEST(ProductCursor, WalksTheFirstFactorOutermost) {
     seen += " ";
   }
   EXPECT_EQ(seen, "131 132 141 142 151 152 231 232 241 242 251 252 ");
+
+  // The first rows, built, and no more than asked for.
+  const std::vector<Row> first = firstRows(product, 3);
+  ASSERT_EQ(first.size(), 3u);
+  EXPECT_TRUE(rowEquals(first[2], Row{Value(1), Value(4), Value(1)}));
+  EXPECT_EQ(firstRows(product, 100).size(), 12u);
+  EXPECT_EQ(firstRows(a, 100).size(), 2u);
 }
 
 TEST(ProductEstimate, CountsEveryValueTheBuiltRowsHold) {
