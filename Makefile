@@ -2,7 +2,7 @@
 EXAMPLE ?= examples/employees.txt
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build deps run test test-clang test-sanitize tidy fuzz fuzz-ci bench package format clean
+.PHONY: all build deps run test test-clang test-sanitize tidy fuzz fuzz-ci bench package windows test-windows format clean
 
 all: build
 
@@ -61,6 +61,19 @@ bench: build
 # The Debian package, under build/default.
 package: build
 	cd build/default && cpack -G DEB
+
+# raeval.exe for 64-bit Windows, cross-compiled with MinGW-w64, and its zip
+# (raeval.exe, README.md, LICENSE, examples), both under build/windows.
+windows:
+	tools/install-deps.sh windows
+	cmake --preset windows
+	cmake --build --preset windows -j$(JOBS)
+	cd build/windows && cpack -G ZIP
+
+# The end-to-end cases and the documentation's examples on raeval.exe under
+# wine64 (the cases of tests/windows/skip.txt left out).
+test-windows: build windows
+	tests/windows/run_suite.sh build/windows build/default/tests/e2e_runner .
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -11,6 +11,7 @@
 
 #include "io/input_reader.h"
 #include "io/printer.h"
+#include "io/standard_streams.h"
 #include "model/query_error.h"
 #include "model/table.h"
 #include "query/evaluator.h"
@@ -19,10 +20,15 @@ namespace {
 
 // Hands out the input's lines the way a line-by-line text read does: a final
 // newline gives one more, empty line, and a carriage return that ends a line
-// is dropped so that CRLF files read like LF files.
+// is dropped so that CRLF files read like LF files. A UTF-8 byte-order mark
+// that opens the text, as editors on Windows write it, is dropped before the
+// first line; anywhere else its bytes are ordinary characters.
 class LineReader {
  public:
-  explicit LineReader(std::string_view text) : text_(text) {}
+  explicit LineReader(std::string_view text) : text_(text) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text_.starts_with(kByteOrderMark)) text_.remove_prefix(kByteOrderMark.size());
+  }
 
   // True once a read has run into the end of the text.
   bool atEnd() const { return atEnd_; }
@@ -144,7 +150,9 @@ int runFiles(const char* inputPath, const char* outputPath) {
     std::cerr << msg::kSameFile << outputPath << std::endl;
     return 1;
   }
-  std::FILE* file = std::fopen(outputPath, "w");
+  // Binary mode: the output's bytes, line ends included, are the same on
+  // every platform.
+  std::FILE* file = std::fopen(outputPath, "wb");
   if (file == nullptr) {
     std::cerr << msg::kCannotOpenOutput << outputPath << std::endl;
     return 1;
@@ -173,6 +181,7 @@ int runFiles(const char* inputPath, const char* outputPath) {
 }  // namespace
 
 int runRaeval(int argc, const char* const* argv) {
+  useBinaryStandardStreams();
   if (argc < 3) {
     std::cout << msg::kNotEnoughArguments << std::endl;
     return -1;

@@ -31,7 +31,7 @@ fi
 # The rendered page must hold every section a reader looks for.
 rendered=$(groff -man -Tutf8 -P-c -P-b -P-u "$page" 2>/dev/null)
 for section in NAME SYNOPSIS DESCRIPTION "INPUT FILE" "QUERY LANGUAGE" "OUTPUT FILE" \
-  DIAGNOSTICS "EXIT STATUS" EXAMPLES CAVEATS; do
+  DIAGNOSTICS "EXIT STATUS" EXAMPLES CAVEATS TROUBLESHOOTING; do
   if grep -qx "$section" <<<"$rendered"; then
     echo "ok   section $section"
   else

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build with cpack, unpacks it with dpkg-deb
-# into a temporary folder and checks it: its metadata, that it holds raeval
-# and its manual page (and nothing outside /usr/bin, /usr/share/man and
-# /usr/share/doc/raeval), and that the packaged raeval answers the packaged
-# example as expected.
+# into a temporary folder and checks it: its metadata, that it holds raeval,
+# its compressed manual page, its copyright file and changelog (and nothing
+# outside /usr/bin, /usr/share/man, /usr/share/doc/raeval and its lintian
+# overrides), that lintian finds no error or warning in it, and that the
+# packaged raeval answers the packaged example as expected. Exits with 77
+# (skipped) where dpkg-deb or lintian is not installed.
 #
 #   check_deb.sh BUILD_DIR SOURCE_DIR VERSION
 set -uo pipefail
@@ -16,7 +18,13 @@ build=$1
 source=$2
 version=$3
 
-for tool in cpack dpkg-deb dpkg-shlibdeps file readelf; do
+for tool in dpkg-deb lintian; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP $tool is not installed"
+    exit 77
+  fi
+done
+for tool in cpack dpkg-shlibdeps file readelf gzip; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIP $tool is not installed (tools/install-deps.sh package)"
     exit 77
@@ -56,6 +64,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Section) == utils ]] || fail "Section: $(field Section), not utils"
 [[ $(field Maintainer) =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] ||
   fail "Maintainer is not a name and an address: $(field Maintainer)"
+[[ $(field Maintainer) != *example* ]] || fail "Maintainer is a placeholder: $(field Maintainer)"
+maintainer=$(sed -n 's/^RAEVAL_MAINTAINER:STRING=//p' "$build/CMakeCache.txt")
+[[ $(field Maintainer) == "$maintainer" ]] ||
+  fail "Maintainer is $(field Maintainer), not RAEVAL_MAINTAINER ($maintainer)"
 [[ -n $(field Description) ]] || fail "no Description"
 [[ -z $(field Homepage) ]] || fail "Homepage set: $(field Homepage)"
 root="$work/root"
@@ -81,19 +93,40 @@ else
 fi
 
 [[ -x $root/usr/bin/raeval ]] || fail "usr/bin/raeval is missing or not executable"
-if [[ -f $root/usr/share/man/man1/raeval.1 ]]; then
-  cmp -s "$source/man/raeval.1" "$root/usr/share/man/man1/raeval.1" ||
-    fail "usr/share/man/man1/raeval.1 differs from man/raeval.1"
-elif [[ -f $root/usr/share/man/man1/raeval.1.gz ]]; then
+doc=$root/usr/share/doc/raeval
+if [[ -f $root/usr/share/man/man1/raeval.1.gz ]]; then
   gzip -dc "$root/usr/share/man/man1/raeval.1.gz" | cmp -s "$source/man/raeval.1" - ||
     fail "usr/share/man/man1/raeval.1.gz differs from man/raeval.1"
 else
-  fail "the manual page is not in the package"
+  fail "the compressed manual page usr/share/man/man1/raeval.1.gz is not in the package"
 fi
+if [[ -f $doc/copyright ]]; then
+  [[ $(head -1 "$doc/copyright") == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] ||
+    fail "usr/share/doc/raeval/copyright is not in the machine-readable format"
+  grep -qx "Copyright: 2026 the raeval developers" "$doc/copyright" ||
+    fail "usr/share/doc/raeval/copyright names no copyright holder"
+  # The licence's text, every line of it, with its paragraphs.
+  sed -n '5,$p' "$source/LICENSE" | sed 's/^$/./; s/^/ /' >"$work/licence"
+  awk '/^License: Expat$/ { text = ""; next } { text = text $0 "\n" } END { printf "%s", text }' \
+    "$doc/copyright" | diff -u "$work/licence" - ||
+    fail "usr/share/doc/raeval/copyright does not hold LICENSE's text"
+else
+  fail "usr/share/doc/raeval/copyright is not in the package"
+fi
+gzip -dc "$doc/changelog.gz" 2>/dev/null | head -1 | grep -qF "raeval ($version) " ||
+  fail "usr/share/doc/raeval/changelog.gz does not begin with version $version"
 
 unexpected=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort |
-  grep -Ev '^\./usr/(bin/raeval|share/man/man1/raeval\.1(\.gz)?|share/doc/raeval/.+)$')
+  grep -Ev '^\./usr/(bin/raeval|share/man/man1/raeval\.1\.gz|share/doc/raeval/.+|share/lintian/overrides/raeval)$')
 [[ -z $unexpected ]] || fail "files outside the expected places:"$'\n'"$unexpected"
+
+# lintian, as Debian's archive runs it: no error and no warning. Its notes
+# (I:) and the overrides that the package states are shown, not counted.
+lintian --tag-display-limit 0 --display-info --show-overrides "$deb" >"$work/lintian.log" 2>&1
+sed 's/^/lintian: /' "$work/lintian.log" | grep -v 'running with root privileges'
+if grep -Eq '^[EW]: ' "$work/lintian.log"; then
+  fail "lintian reports errors or warnings"
+fi
 
 if [[ -x $root/usr/bin/raeval ]]; then
   examples="$root/usr/share/doc/raeval/examples"

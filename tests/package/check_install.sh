@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix with cmake --install and checks
-# what lands there: raeval in bin/, the manual page in share/man/man1/, the
-# README and the examples in share/doc/raeval/, nothing else; and that the
+# what lands there: raeval in bin/, the compressed manual page in
+# share/man/man1/, the README, the copyright file, the changelog and the
+# examples in share/doc/raeval/, the lintian overrides of a static raeval,
+# nothing else; and that the
 # installed raeval answers an installed example as expected.
 #
 #   check_install.sh BUILD_DIR SOURCE_DIR
@@ -31,8 +33,12 @@ if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
 fi
 
 [[ -x $prefix/bin/raeval ]] || fail "bin/raeval is missing or not executable"
-cmp -s "$source/man/raeval.1" "$prefix/share/man/man1/raeval.1" ||
-  fail "share/man/man1/raeval.1 is missing or differs from man/raeval.1"
+gzip -dc "$prefix/share/man/man1/raeval.1.gz" 2>/dev/null | cmp -s "$source/man/raeval.1" - ||
+  fail "share/man/man1/raeval.1.gz is missing or differs from man/raeval.1"
+grep -qx "License: Expat" "$prefix/share/doc/raeval/copyright" 2>/dev/null ||
+  fail "share/doc/raeval/copyright is missing or names no licence"
+gzip -dc "$prefix/share/doc/raeval/changelog.gz" >/dev/null 2>&1 ||
+  fail "share/doc/raeval/changelog.gz is missing or not compressed"
 cmp -s "$source/README.md" "$prefix/share/doc/raeval/README.md" ||
   fail "share/doc/raeval/README.md is missing or differs from README.md"
 for example in "$source"/examples/*.txt "$source"/examples/*.expected; do
@@ -41,7 +47,7 @@ for example in "$source"/examples/*.txt "$source"/examples/*.expected; do
 done
 
 unexpected=$(cd "$prefix" && find . -type f | sort |
-  grep -Ev '^\./(bin/raeval|share/man/man1/raeval\.1|share/doc/raeval/README\.md|share/doc/raeval/examples/[^/]+\.(txt|expected))$')
+  grep -Ev '^\./(bin/raeval|share/man/man1/raeval\.1\.gz|share/doc/raeval/(README\.md|copyright|changelog\.gz)|share/doc/raeval/examples/[^/]+\.(txt|expected)|share/lintian/overrides/raeval)$')
 [[ -z $unexpected ]] || fail "installed files nobody asked for:"$'\n'"$unexpected"
 
 if [[ -x $prefix/bin/raeval ]]; then

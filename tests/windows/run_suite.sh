@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs the end-to-end cases and the documentation's examples on raeval.exe
+# under wine64, through a wrapper script that stands in for the program. The
+# cases listed in skip.txt, with their reasons, do not apply there. Exits with
+# 77 (skipped) where wine64 is not installed.
+#
+#   run_suite.sh WINDOWS_BUILD_DIR E2E_RUNNER SOURCE_DIR
+set -uo pipefail
+
+if (($# != 3)); then
+  echo "usage: $0 WINDOWS_BUILD_DIR E2E_RUNNER SOURCE_DIR" >&2
+  exit 2
+fi
+build=$(realpath "$1")
+runner=$(realpath "$2")
+source=$(realpath "$3")
+
+# Debian's wine64 puts its loader here, not on the PATH.
+wine=/usr/lib/wine/wine64
+if [[ ! -x $wine ]]; then
+  echo "SKIP wine64 is not installed"
+  exit 77
+fi
+exe=$build/raeval.exe
+if [[ ! -f $exe ]]; then
+  echo "FAIL no $exe: run make windows first"
+  exit 1
+fi
+
+# wine's own messages stay out of standard error. Its first start builds the
+# prefix, which takes longer than the runner gives a run, so it is done once
+# here.
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+if [[ ! -f $WINEPREFIX/system.reg ]]; then
+  echo "Creating the wine prefix $WINEPREFIX"
+  "$wine" wineboot --init >/dev/null 2>&1
+fi
+
+# One wine server for the whole suite, instead of one started for each run;
+# it is stopped at the end.
+wineserver=/usr/lib/wine/wineserver
+"$wineserver" -p
+trap '"$wineserver" -k 2>/dev/null' EXIT
+
+program=$build/raeval-wine
+printf '#!/bin/sh\nexec %q %q "$@"\n' "$wine" "$exe" >"$program"
+chmod +x "$program"
+
+failures=0
+# check COMMAND...: runs a check, shows its failures and its summary line.
+check() {
+  local log
+  log=$(mktemp)
+  "$@" >"$log" 2>&1
+  local status=$?
+  grep -v '^ok ' "$log"
+  rm -f "$log"
+  ((status == 0)) || failures=$((failures + 1))
+}
+
+echo "End-to-end cases on $exe"
+check "$runner" --skip "$source/tests/windows/skip.txt" "$program" "$source"/tests/e2e/*.test
+
+echo "The documentation's examples on $exe"
+examples=$source/tests/examples
+check bash "$examples/run_examples.sh" "$program" files "$source/examples" "$examples/messages" \
+  "$examples/surprises" "$examples/troubleshooting"
+for group_and_base in tutorial:examples/employees.txt conditions:examples/select.txt \
+  messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt \
+  troubleshooting:examples/employees.txt; do
+  check bash "$examples/run_examples.sh" "$program" queries "$examples/${group_and_base%%:*}" \
+    "$source/${group_and_base#*:}"
+done
+
+((failures == 0))
