@@ -17,6 +17,7 @@
 #define RAEVAL_LINUX_LIMITS 1
 #endif
 
+#if defined(__EMSCRIPTEN__) || defined(RAEVAL_LINUX_LIMITS)
 namespace {
 
 void lower(std::optional<std::uint64_t>& least, std::uint64_t bytes) {
@@ -120,6 +121,7 @@ std::optional<std::uint64_t> groupLeft() {
 #endif
 
 }  // namespace
+#endif
 
 std::optional<std::uint64_t> memoryLeftToUse() {
   std::optional<std::uint64_t> least;
