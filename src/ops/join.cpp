@@ -136,14 +136,13 @@ class Planner {
       filters[first].push_back(&part);
       return;
     }
+    // An equality between attributes of two factors: the earlier position
+    // lies in the first factor, the later one in the last.
     if (part.kind() == ConditionKind::EQ && positions.size() == 2) {
-      std::size_t a = positions[0];
-      std::size_t b = positions[1];
-      if (factorOf(a) > factorOf(b)) std::swap(a, b);
-      if (factorOf(a) != factorOf(b)) {
-        levels_[last].keys.push_back({factorOf(a), a - starts_[factorOf(a)], b - starts_[last]});
-        return;
-      }
+      const std::size_t earlier = std::min(positions[0], positions[1]);
+      const std::size_t later = std::max(positions[0], positions[1]);
+      levels_[last].keys.push_back({first, earlier - starts_[first], later - starts_[last]});
+      return;
     }
     levels_[last].tests.push_back(&part);
   }
