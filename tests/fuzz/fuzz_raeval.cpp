@@ -24,9 +24,10 @@
 // rows in the same order, or the same error, as the streamed product, the
 // join planner and the general path each do.
 //
-// SELECT reads a product's rows without building them, so the allocation
-// budget below does not bound it; an input with a SELECT whose products
-// could have more than kMostProductRows rows is not evaluated.
+// SELECT reads a product's rows without building them, and the printer
+// writes a product's rows as it makes them, so the allocation budget below
+// does not bound them; an input whose products could have more than
+// kMostProductRows rows is not evaluated.
 //
 // Memory is budgeted: operator new is replaced so that a run which has
 // allocated more than kAllocationBudget bytes in all gets std::bad_alloc, as
@@ -310,16 +311,14 @@ void checkProjections(std::string_view input) {
   }
 }
 
-// An upper bound on the rows of any product a SELECT in the query can read:
-// the most rows of a table to the power of the PRODUCT forms plus one.
+// An upper bound on the rows of any product the query can make: the most
+// rows of a table to the power of the PRODUCT forms plus one.
 bool productsSmallEnough(std::string_view input) {
   constexpr double kMostProductRows = 1e6;
   std::string query;
   for (const char c : input.substr(0, input.find('\n'))) {
     if (c != ' ') query += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   }
-  // Without a SELECT every product is built, and the budget bounds it.
-  if (query.find("SELECT(") == std::string::npos) return true;
   std::size_t products = 0;
   for (std::size_t at = query.find("PRODUCT("); at != std::string::npos;
        at = query.find("PRODUCT(", at + 1)) {
