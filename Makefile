@@ -2,7 +2,7 @@
 EXAMPLE ?= examples/employees.txt
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build deps run test test-clang test-sanitize tidy fuzz fuzz-ci bench package windows test-windows format clean
+.PHONY: all build deps run test test-clang test-sanitize tidy fuzz fuzz-ci bench package windows test-windows format clean web test-web
 
 all: build
 
@@ -80,3 +80,16 @@ format:
 
 clean:
 	rm -rf build
+
+# The page and cli.mjs, in build/web (emscripten).
+web:
+	tools/install-deps.sh web
+	cmake --preset web
+	cmake --build --preset web -j$(JOBS)
+
+# The page's tests: its engine against the command line's bytes under node,
+# and the page in headless Chromium (playwright-core from package-lock.json).
+# Here a missing tool fails them instead of skipping them.
+test-web: build web
+	npm ci --no-audit --no-fund
+	RAEVAL_WEB_REQUIRED=1 ctest --preset default -L web

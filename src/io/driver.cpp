@@ -1,5 +1,7 @@
 #include "io/driver.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -34,6 +36,7 @@ class LineReader {
   bool atEnd() const { return atEnd_; }
 
   std::string_view readLine() {
+    lastStart_ = pos_;
     std::string_view line;
     const std::size_t newline = text_.find('\n', pos_);
     if (newline == std::string_view::npos) {
@@ -46,6 +49,12 @@ class LineReader {
     }
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return line;
+  }
+
+  // The number, from 1, of the line readLine returned last.
+  std::size_t lastLineNumber() const {
+    return 1 + static_cast<std::size_t>(std::count(
+                   text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(lastStart_), '\n'));
   }
 
   // Echoes a line that readLine returned, straight from the text when a
@@ -62,6 +71,7 @@ class LineReader {
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t lastStart_ = 0;
   bool atEnd_ = false;
 };
 
@@ -116,22 +126,47 @@ bool sameFile(const char* a, const char* b) {
 
 }  // namespace
 
-void evaluateInput(std::string_view input, LineOutput& out) {
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place) {
   LineReader lines(input);
   TableRegistry registry;
+  bool loaded = false;
+  std::size_t column = 0;
   try {
     const std::string_view query = lines.readLine();
     out.writeLine(query);
     out.writeLine(lines.atEnd() ? std::string_view() : lines.readLine());
     loadTables(lines, out, registry);
+    loaded = true;
     out.endLine();
-    const Relation result = evaluateQuery(query, registry);
+    const Relation result = evaluateQuery(query, registry, &column);
     printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();
     out.put("ERROR: ");
     out.put(error.message());
     out.endLine();
+    if (place != nullptr) {
+      // A loading error is raised by the line read last.
+      if (loaded) {
+        place->column = column;
+      } else {
+        place->line = lines.lastLineNumber();
+      }
+    }
+  }
+}
+
+bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place) {
+  try {
+    evaluateInput(input, out, place);
+    return true;
+  } catch (const std::bad_alloc&) {
+    // The tables are gone by now; the line buffer keeps its capacity.
+    out.discardLine();
+    out.put("ERROR: ");
+    out.put(msg::kOutOfMemory);
+    out.endLine();
+    return false;
   }
 }
 
@@ -160,14 +195,7 @@ int runFiles(const char* inputPath, const char* outputPath) {
 
   FileOutput out(file);
   int status = 0;
-  try {
-    evaluateInput(*input, out);
-  } catch (const std::bad_alloc&) {
-    // The tables are gone by now; the line buffer keeps its capacity.
-    out.discardLine();
-    out.put("ERROR: ");
-    out.put(msg::kOutOfMemory);
-    out.endLine();
+  if (!evaluateInputWithinMemory(*input, out)) {
     reportOutOfMemory();
     status = 1;
   }

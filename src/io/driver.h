@@ -1,6 +1,7 @@
 // The program's whole run.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "io/output.h"
@@ -12,8 +13,22 @@
 // error). The input file is read whole before the output file is opened.
 int runRaeval(int argc, const char* const* argv);
 
+// Where reading stopped when an error was raised: the input file's line for
+// an error while loading, the query's column for an error in the query or a
+// condition. Both count from 1; 0 where it does not apply.
+struct ErrorPlace {
+  std::size_t line = 0;
+  std::size_t column = 0;
+};
+
 // Does the work of one run on the input file's content: echoes it to out
 // while loading its tables, then writes one empty line and the query's
-// result, or "ERROR: " and the message of the first failure. Lets only
-// std::bad_alloc escape.
-void evaluateInput(std::string_view input, LineOutput& out);
+// result, or "ERROR: " and the message of the first failure, whose place
+// goes to place when one is given. Lets only std::bad_alloc escape.
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place = nullptr);
+
+// evaluateInput, except that memory running out ends out with the
+// "ERROR: Out of memory" line in place of the line being built, and returns
+// false.
+bool evaluateInputWithinMemory(std::string_view input, LineOutput& out,
+                               ErrorPlace* place = nullptr);

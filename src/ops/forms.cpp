@@ -99,8 +99,9 @@ Relation readRename(Query& query, char current, RowUse use) {
 Relation readSelect(Query& query, char current, RowUse /*use*/) {
   const Relation source = evaluateExpression(query, RowUse::STREAM);
   nextNonBlank(query.text, current);
+  const std::size_t begin = query.text.column();
   std::size_t depth = 0;
-  std::string condition;
+  std::size_t length = 0;
   while (current != ')' || depth != 0) {
     if (current == '(') {
       ++depth;
@@ -108,9 +109,16 @@ Relation readSelect(Query& query, char current, RowUse /*use*/) {
       --depth;
     }
     if (!query.text.get(current)) throw QueryError(msg::kSelectEnd);
-    if (current != ')' || depth != 0) condition += current;
+    if (current != ')' || depth != 0) ++length;
   }
-  return tableSelect(source, condition);
+  // The condition is read through a window over the query that stands in for
+  // the query's stream meanwhile, so that an error raised in the condition
+  // leaves the query's reading where the condition's stopped.
+  const CharStream rest = query.text;
+  query.text = rest.window(begin, length);
+  Table result = tableSelect(source, query.text);
+  query.text = rest;
+  return result;
 }
 
 }  // namespace

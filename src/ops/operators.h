@@ -12,6 +12,7 @@
 
 #include "model/relation.h"
 #include "model/table.h"
+#include "text/char_stream.h"
 
 // Every pair of a left row and a right row, in nested order (left rows
 // outer); the left attributes then the right ones, names kept even where
@@ -48,7 +49,7 @@ Relation tableRename(Relation source, std::string newName,
 
 // The source rows, in order, for which the condition read from
 // conditionText holds. The condition is read once against the source's
-// schema; text after it is ignored. A product's rows are read without
-// building it. Raises the condition's "Construct error: " messages and "Row
-// too short at select".
-Table tableSelect(const Relation& source, std::string_view conditionText);
+// schema; text after it is ignored, and the stream is left where the reading
+// stopped. A product's rows are read without building it. Raises the
+// condition's "Construct error: " messages and "Row too short at select".
+Table tableSelect(const Relation& source, CharStream& conditionText);

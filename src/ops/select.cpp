@@ -3,9 +3,8 @@
 #include "query/condition.h"
 #include "text/char_stream.h"
 
-Table tableSelect(const Relation& source, std::string_view conditionText) {
-  CharStream text(conditionText);
-  const Condition condition(source.schema(), text, true);
+Table tableSelect(const Relation& source, CharStream& conditionText) {
+  const Condition condition(source.schema(), conditionText, true);
   if (source.isProduct()) return selectFromProduct(source, condition);
   Table result(source.name());
   result.schema = source.schema();

@@ -67,7 +67,13 @@ Relation evaluateExpression(Query& query, RowUse use) {
   return lookUp(query.registry, word);
 }
 
-Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry) {
+Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                       std::size_t* stoppedAt) {
   Query query(queryText, registry);
-  return evaluateExpression(query, RowUse::TABLE);
+  try {
+    return evaluateExpression(query, RowUse::TABLE);
+  } catch (const QueryError&) {
+    if (stoppedAt != nullptr) *stoppedAt = query.text.column();
+    throw;
+  }
 }

@@ -4,6 +4,7 @@
 // their operands by calling evaluateExpression again.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "model/relation.h"
@@ -42,8 +43,12 @@ Relation evaluateExpression(Query& query, RowUse use);
 
 // Evaluates the whole query line against the stored tables, which the result
 // may borrow from. Whatever follows the first complete expression is never
-// read. A product comes back unbuilt, and checked as RowUse::TABLE does.
-Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry);
+// read. A product comes back unbuilt, and checked as RowUse::TABLE does. When
+// an error is raised and stoppedAt is given, it is set to the query's column
+// where reading stopped (in a condition, too: conditions are read through
+// windows over the query).
+Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                       std::size_t* stoppedAt = nullptr);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.

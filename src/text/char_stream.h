@@ -85,11 +85,25 @@ class CharStream {
   // True once a read has looked past the end or failed.
   bool spent() const { return spent_; }
 
+  // Where reading stands: the column (from 1) of the last character read, in
+  // the whole text a window was made from; 0 before the first read.
+  std::size_t column() const { return origin_ + pos_; }
+
+  // A fresh stream over length characters of the same text, the first of
+  // them just after column from. It reads them as a text of its own, ending
+  // where they end, while its column() still counts in the whole text.
+  CharStream window(std::size_t from, std::size_t length) const {
+    CharStream part(text_.substr(from - origin_, length));
+    part.origin_ = from;
+    return part;
+  }
+
  private:
   // Advances past whitespace; false (and spent) if the text ends first.
   bool skipWhitespace();
 
   std::string_view text_;
   std::size_t pos_ = 0;
+  std::size_t origin_ = 0;  // the columns of a window's whole text before it
   bool spent_ = false;
 };

@@ -384,8 +384,14 @@ void checkJoins(Choices& choices, std::string_view input) {
   if (count == 3) built = tableProduct(std::move(built), *chosen[2]);
   built.materialise();
 
-  const Selected expected = outcome([&] { return tableSelect(built, condition); });
-  const Selected streamed = outcome([&] { return tableSelect(product, condition); });
+  const Selected expected = outcome([&] {
+    CharStream text(condition);
+    return tableSelect(built, text);
+  });
+  const Selected streamed = outcome([&] {
+    CharStream text(condition);
+    return tableSelect(product, text);
+  });
   if (!sameOutcome(expected, streamed))
     fail("SELECT over PRODUCT differs from its model", input, condition);
   const Selected general = outcome([&] {

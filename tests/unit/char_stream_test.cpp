@@ -71,3 +71,40 @@ TEST(CharStreamTest, WordsEndAtWhitespace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CharStreamTest, AWindowReadsItsPartAloneAndCountsColumnsInTheWhole) {
+  CharStream whole("AB(cd)E");
+  char c = '?';
+  EXPECT_EQ(whole.column(), 0u);
+  ASSERT_TRUE(whole.get(c));
+  ASSERT_TRUE(whole.get(c));
+  ASSERT_TRUE(whole.get(c));
+  EXPECT_EQ(whole.column(), 3u);  // the "(" was the third character
+
+  CharStream part = whole.window(3, 2);  // "cd"
+  EXPECT_EQ(part.column(), 3u);
+  ASSERT_TRUE(part.get(c));
+  EXPECT_EQ(c, 'c');
+  EXPECT_EQ(part.column(), 4u);
+  part.unget();
+  EXPECT_EQ(part.column(), 3u);
+  ASSERT_TRUE(part.get(c));
+  ASSERT_TRUE(part.get(c));
+  EXPECT_EQ(c, 'd');
+  EXPECT_FALSE(part.get(c));  // the window ends before ")"
+  EXPECT_TRUE(part.spent());
+  EXPECT_EQ(part.column(), 5u);
+
+  std::int32_t n = 0;
+  CharStream number = CharStream("x 12)").window(1, 3);  // " 12"
+  EXPECT_TRUE(number.readInt(n));
+  EXPECT_EQ(n, 12);
+  EXPECT_TRUE(number.spent());  // as a read to the end of a text of its own
+
+  EXPECT_TRUE(whole.get(c));  // the whole stream is not moved by its windows
+  EXPECT_EQ(c, 'c');
+}
+
+}  // namespace

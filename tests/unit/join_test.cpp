@@ -15,6 +15,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/query_error.h"
@@ -94,6 +95,12 @@ std::string describe(const std::function<Table()>& select) {
   }
 }
 
+// tableSelect on a condition text of its own.
+Table selectWhere(const Relation& source, std::string_view text) {
+  CharStream stream(text);
+  return tableSelect(source, stream);
+}
+
 Table viaCondition(const Relation& product, const std::string& text,
                    Table (*path)(const Relation&, const Condition&)) {
   CharStream stream(text);
@@ -125,8 +132,8 @@ void compareAll(RandomInputs& random, bool ragged, int rounds) {
     const std::string context = condition + " over " + std::to_string(factors) + " factors";
     built.materialise();
 
-    const std::string expected = describe([&] { return tableSelect(built, condition); });
-    ASSERT_EQ(describe([&] { return tableSelect(streamed, condition); }), expected) << context;
+    const std::string expected = describe([&] { return selectWhere(built, condition); });
+    ASSERT_EQ(describe([&] { return selectWhere(streamed, condition); }), expected) << context;
     ASSERT_EQ(describe([&] { return viaCondition(streamed, condition, selectEachProductRow); }),
               expected)
         << context;
@@ -176,7 +183,7 @@ TEST(SelectOverProduct, JoinKeepsTheProductsOrderAndKinds) {
 TEST(SelectOverProduct, ConditionErrorsComeEvenWhenTheProductIsEmpty) {
   const Table left = ints("L", {"k"}, {});
   const Table right = ints("R", {"k"}, {{1}});
-  EXPECT_EQ(describe([&] { return tableSelect(tableProduct(left, right), "EQ(k, nobody)"); }),
+  EXPECT_EQ(describe([&] { return selectWhere(tableProduct(left, right), "EQ(k, nobody)"); }),
             "ERROR: Construct error: scheme mismatch");
 }
 
@@ -185,11 +192,11 @@ TEST(SelectOverProduct, ShortRowRaisesInProductOrder) {
   Table left = ints("L", {"k"}, {{1}});
   Table right = ints("R", {"a", "b"}, {{1, 2}});
   right.addRow(Row{Value(1)});
-  EXPECT_EQ(describe([&] { return tableSelect(tableProduct(left, right), "EQ(b, 2)"); }),
+  EXPECT_EQ(describe([&] { return selectWhere(tableProduct(left, right), "EQ(b, 2)"); }),
             "ERROR: Row too short at select");
   // Where the condition stops before the short position, no error.
   EXPECT_EQ(
-      describe([&] { return tableSelect(tableProduct(left, right), "AND(EQ(a, 5), EQ(b, 2))"); }),
+      describe([&] { return selectWhere(tableProduct(left, right), "AND(EQ(a, 5), EQ(b, 2))"); }),
       "L(k,a,b,)\n");
 }
 

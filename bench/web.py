@@ -1,0 +1,81 @@
+"""The page's engine against the native command line, measured side by side.
+
+Run through bench/web.sh, which builds what this needs. Prints, for each
+workload of the main benchmark at N rows: the median wall time of the native
+raeval, of `node build/web/cli.mjs` (the whole process, node's start
+included), and of the engine alone inside node (bench/web_engine.mjs), with
+the ratios to native; then the sizes of the page's files and the time to the
+page's first result in headless Chromium.
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+sys.path.insert(0, HERE)
+import bench  # noqa: E402
+import gen  # noqa: E402
+
+
+def wall(argv):
+    start = time.perf_counter()
+    subprocess.run(argv, check=True, stdout=subprocess.DEVNULL)
+    return time.perf_counter() - start
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--rows", type=int, default=100_000)
+    ap.add_argument("--reps", type=int, default=7)
+    ap.add_argument("--raeval", default=os.path.join(ROOT, "build/default/raeval"))
+    ap.add_argument("--web", default=os.path.join(ROOT, "build/web"))
+    ap.add_argument("--work", default=os.path.join(ROOT, "build/bench-web"))
+    args = ap.parse_args()
+    os.makedirs(args.work, exist_ok=True)
+
+    tables = gen.tables(args.rows)
+    cli = os.path.join(args.web, "cli.mjs")
+    print(f"N = {args.rows:,} rows, {args.reps} runs each, medians; runs alternate")
+    print(f"{'workload':10} {'native':>9} {'cli.mjs':>9} {'ratio':>6} {'engine':>9} {'ratio':>6}")
+    for key, label, query, _, names in bench.WORKLOADS:
+        path = os.path.join(args.work, f"{key}.txt")
+        gen.write(path, bench.raeval_input(query, key, args.rows, tables, names))
+        native_out = os.path.join(args.work, f"{key}.native")
+        web_out = os.path.join(args.work, f"{key}.web")
+        native, web = [], []
+        for _ in range(args.reps):
+            native.append(wall([args.raeval, path, native_out]))
+            web.append(wall(["node", cli, path, web_out]))
+        with open(native_out, "rb") as a, open(web_out, "rb") as b:
+            if a.read() != b.read():
+                sys.exit(f"bench: the outputs differ on workload {key}")
+        engine = subprocess.run(["node", os.path.join(HERE, "web_engine.mjs"), args.web, path,
+                                 str(args.reps)], check=True, capture_output=True, text=True)
+        engine_ms = statistics.median(float(x) for x in engine.stdout.split())
+        n_ms, w_ms = statistics.median(native) * 1000, statistics.median(web) * 1000
+        print(f"{label:10} {n_ms:7.1f}ms {w_ms:7.1f}ms {w_ms / n_ms:5.2f}x "
+              f"{engine_ms:7.1f}ms {engine_ms / n_ms:5.2f}x")
+
+    print("\nsizes (bytes)")
+    for name in ("raeval.wasm", "raeval.js", "engine.js", "page.js", "codec.js", "examples.js",
+                 "index.html", "page.css"):
+        print(f"  {name:12} {os.path.getsize(os.path.join(args.web, name)):8,}")
+
+    first = subprocess.run(["node", os.path.join(HERE, "web_first_result.mjs"), args.web,
+                            str(args.reps)], capture_output=True, text=True, cwd=ROOT)
+    if first.returncode == 0:
+        times = [float(x) for x in first.stdout.split()]
+        print(f"\nfirst result after page load: median {statistics.median(times):.0f} ms "
+              f"(runs: {', '.join(f'{t:.0f}' for t in times)})")
+    else:
+        print("\nfirst result: not measured (chromium or playwright-core missing)")
+    print(f"load average: {os.getloadavg()[0]:.1f}")
+
+
+if __name__ == "__main__":
+    main()

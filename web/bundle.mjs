@@ -1,0 +1,44 @@
+// Build step for the page's folder:
+//
+//   node bundle.mjs WEB_DIR WORKER_JS EXAMPLES_DIR
+//
+// writes WEB_DIR/engine.js, the worker's whole code as one function, and the
+// start of the first worker from that function's text (through a Blob URL,
+// which a page opened from disk may use, where fetching a file fails):
+// emscripten's loader (WEB_DIR/raeval.js), the .wasm bytes (WEB_DIR/raeval.wasm)
+// in base64, and WORKER_JS; and WEB_DIR/examples.js, every EXAMPLES_DIR/*.txt
+// with each byte as one character of a string.
+import {readFileSync, readdirSync, writeFileSync} from 'node:fs';
+import {join} from 'node:path';
+
+const [webDir, workerFile, examplesDir] = process.argv.slice(2);
+
+const wasm = readFileSync(join(webDir, 'raeval.wasm')).toString('base64');
+const engine = `// Made by web/bundle.mjs from raeval.js, raeval.wasm and web/worker.js.
+function raevalWorker() {
+function raevalWasmBytes() {
+  const text = atob('${wasm}');
+  const bytes = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
+  return bytes;
+}
+${readFileSync(join(webDir, 'raeval.js'), 'utf8')}
+${readFileSync(workerFile, 'utf8')}
+}
+
+// The worker runs from a Blob URL, which works from any static host and from a
+// page opened from disk alike. The first one starts as soon as this script has
+// run, so that the engine loads while the rest of the page does.
+const raevalWorkerUrl = URL.createObjectURL(
+    new Blob(['(' + raevalWorker.toString() + ')()'], {type: 'text/javascript'}));
+const raevalFirstWorker = new Worker(raevalWorkerUrl);
+`;
+writeFileSync(join(webDir, 'engine.js'), engine);
+
+const examples = readdirSync(examplesDir)
+  .filter((name) => name.endsWith('.txt'))
+  .sort()
+  .map((name) => ({name, input: readFileSync(join(examplesDir, name)).toString('latin1')}));
+writeFileSync(join(webDir, 'examples.js'),
+  `// Made by web/bundle.mjs from examples/: each file's bytes, one character per byte.\n` +
+  `const raevalExamples = ${JSON.stringify(examples, null, 1)};\n`);
