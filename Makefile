@@ -2,7 +2,7 @@
 EXAMPLE ?= examples/employees.txt
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build deps run test test-clang test-sanitize tidy fuzz fuzz-ci bench package windows test-windows format clean web test-web
+.PHONY: all build deps run test test-clang test-sanitize tidy coverage fuzz fuzz-ci bench package windows test-windows format clean web test-web
 
 all: build
 
@@ -42,6 +42,10 @@ test-sanitize:
 tidy: build
 	tools/install-deps.sh tidy
 	clang-tidy -p build/default --quiet --warnings-as-errors='*' $$(git ls-files 'src/*.cpp')
+
+# Lists the lines of src/ that no test runs (gcov; build/coverage/uncovered.txt).
+coverage:
+	tests/coverage.sh
 
 # Fuzzes the whole program in-process (clang's libFuzzer); FUZZ_SECONDS long.
 FUZZ_SECONDS ?= 60

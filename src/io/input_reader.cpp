@@ -74,7 +74,7 @@ void readDataRow(std::string_view line, Table& table) {
     } else {
       std::string_view text;
       if (!in.readUntil('\'', text)) throw QueryError(msg::kEndOfString);
-      row.emplace_back(std::string(text));
+      row.emplace_back(text);
     }
   }
   table.addRow(std::move(row));

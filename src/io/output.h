@@ -2,6 +2,7 @@
 // whole by endLine, which is also the flush: every line is written at once.
 #pragma once
 
+#include <cassert>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -34,13 +35,10 @@ class LineOutput {
   }
   // The same as writeLine of lineAndNewline without its last character,
   // which must be a newline; the text is handed on without being copied.
+  // Nothing may have been put since the last endLine.
   void writeWholeLine(std::string_view lineAndNewline) {
-    if (!line_.empty()) {
-      put(lineAndNewline);
-      lineAndNewline = line_;
-    }
+    assert(line_.empty());
     deliver(lineAndNewline);
-    line_.clear();
   }
   // Drops what was put since the last endLine.
   void discardLine() { line_.clear(); }

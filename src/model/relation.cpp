@@ -100,7 +100,7 @@ Row joinParts(const Row* const* parts, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) size += parts[i]->size();
   Row row;
   row.reserve(size);
-  for (std::size_t i = 0; i < count; ++i) row.insert(row.end(), parts[i]->begin(), parts[i]->end());
+  for (std::size_t i = 0; i < count; ++i) row.append(*parts[i]);
   return row;
 }
 

@@ -2,13 +2,17 @@
 #pragma once
 
 #include <functional>
-#include <list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "model/value.h"
+
+// The rows of a table in order. A Row is a handle on its block of values, so
+// reordering or dropping rows moves handles and never copies a value.
+using Rows = std::vector<Row>;
 
 // A named relation: rows in the order they were appended, and a schema. No
 // invariant ties the rows to the schema. Copies are deep.
@@ -19,17 +23,19 @@ struct Table {
   void addAttribute(Attribute attribute) { schema.push_back(std::move(attribute)); }
   void addRow(Row row) { rows.push_back(std::move(row)); }
 
-  // Ascending by rowLess, stable. Rows are relinked, not copied. Where
-  // rowLess is no strict weak order on the rows present (rows of different
-  // lengths, or kinds mixed in a column), the order is the merge's own but
-  // still deterministic.
+  // Ascending by rowLess, stable: a merge sort that relinks row handles and
+  // copies no row. Where rowLess is no strict weak order on the rows present
+  // (rows of different lengths, or kinds mixed in a column), the order is
+  // the one its fixed merge pattern gives: runs of 1, 2, 4, ... rows aligned
+  // from the first row merged pairwise, then the leftover runs merged from
+  // the last one back, each merge taking the right row only when it is less.
   void sortRows();
 
   // Removes every row equal to the row kept just before it: on sorted rows,
   // one row of each distinct content stays, the first of its run.
   void removeAdjacentDuplicateRows();
 
-  std::list<Row> rows;
+  Rows rows;
   Schema schema;
   std::string name;
 };

@@ -1,9 +1,11 @@
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/query_error.h"
@@ -20,12 +22,13 @@ namespace {
 // the other, and equal keys are equal rows.
 //
 // Sorting small entries that carry the first 16 bytes of their key touches
-// far less memory than merging list nodes whose rows lie all over the heap;
+// far less memory than merging row handles whose values lie all over the
+// heap;
 // the kept keys are then decoded into the result's rows in their final order.
 struct KeyEntry {
-  std::uint64_t high;    // key bytes 0 to 7, big-endian, zero-padded
-  std::uint64_t low;     // key bytes 8 to 15, likewise
-  std::uint32_t offset;  // where the whole key starts; ranks the rows in source order
+  std::uint64_t high;  // key bytes 0 to 7, big-endian, zero-padded
+  std::uint64_t low;   // key bytes 8 to 15, likewise
+  std::uint32_t row;   // the source row's position
   std::uint32_t length;
 };
 
@@ -37,11 +40,7 @@ std::uint64_t loadBigEndian(const unsigned char* bytes) {
   return v;
 }
 
-void storeBigEndian(std::uint64_t v, unsigned char* bytes) {
-  for (int i = 7; i >= 0; --i, v >>= 8) bytes[i] = static_cast<unsigned char>(v);
-}
-
-void appendKeySlowly(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
+void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
   const std::size_t last = positions.size() - 1;
   for (std::size_t i = 0; i < positions.size(); ++i) {
     const Value& value = row[positions[i]];
@@ -50,144 +49,37 @@ void appendKeySlowly(const Row& row, const std::vector<std::size_t>& positions, 
       const char bytes[4] = {static_cast<char>(u >> 24), static_cast<char>(u >> 16),
                              static_cast<char>(u >> 8), static_cast<char>(u)};
       keys.append(bytes, 4);
-    } else if (i == last) {
-      keys.append(value.text());
-    } else {
-      const std::string& text = value.text();
-      for (std::size_t from = 0;;) {
-        const std::size_t zero = text.find('\0', from);
-        if (zero == std::string::npos) {
-          keys.append(text, from);
-          break;
-        }
-        keys.append(text, from, zero - from);
-        keys.append("\0\xff", 2);
-        from = zero + 1;
-      }
-      keys.append("\0\0", 2);
-    }
-  }
-}
-
-// The common case: a key that fits a small buffer, without 0 bytes in its
-// strings, is written there and appended at once.
-void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
-  char key[256];
-  std::size_t length = 0;
-  const std::size_t last = positions.size() - 1;
-  for (std::size_t i = 0; i < positions.size(); ++i) {
-    const Value& value = row[positions[i]];
-    if (!value.isString()) {
-      if (length + 4 > sizeof key) return appendKeySlowly(row, positions, keys);
-      const std::uint32_t u = static_cast<std::uint32_t>(value.number()) ^ 0x80000000u;
-      key[length] = static_cast<char>(u >> 24);
-      key[length + 1] = static_cast<char>(u >> 16);
-      key[length + 2] = static_cast<char>(u >> 8);
-      key[length + 3] = static_cast<char>(u);
-      length += 4;
       continue;
     }
-    const std::string& text = value.text();
-    const std::size_t end = i == last ? 0 : 2;
-    if (length + text.size() + end > sizeof key ||
-        (end != 0 && text.find('\0') != std::string::npos)) {
-      return appendKeySlowly(row, positions, keys);
+    std::string_view text = value.text();
+    if (i == last) {
+      keys.append(text);
+      continue;
     }
-    std::memcpy(key + length, text.data(), text.size());
-    length += text.size();
-    for (std::size_t k = 0; k < end; ++k) key[length++] = '\0';
+    for (std::size_t zero = text.find('\0'); zero != std::string_view::npos;
+         zero = text.find('\0')) {
+      keys.append(text.substr(0, zero));
+      keys.append("\0\xff", 2);
+      text.remove_prefix(zero + 1);
+    }
+    keys.append(text);
+    keys.append("\0\0", 2);
   }
-  keys.append(key, length);
 }
 
-Row decodeKey(const unsigned char* key, std::size_t length, const std::vector<char>& isString) {
-  Row row;
-  row.reserve(isString.size());
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < isString.size(); ++i) {
-    if (!isString[i]) {
-      const std::uint32_t u = std::uint32_t{key[at]} << 24 | std::uint32_t{key[at + 1]} << 16 |
-                              std::uint32_t{key[at + 2]} << 8 | key[at + 3];
-      row.emplace_back(static_cast<std::int32_t>(u ^ 0x80000000u));
-      at += 4;
-    } else if (i + 1 == isString.size()) {
-      row.emplace_back(std::string(reinterpret_cast<const char*>(key) + at, length - at));
-      at = length;
-    } else {
-      // The text runs to the first 0 byte: its end mark, unless a 255 that
-      // stands for a 0 byte of the text follows.
-      const char* from = reinterpret_cast<const char*>(key) + at;
-      const char* zero = static_cast<const char*>(std::memchr(from, 0, length - at));
-      std::string text(from, zero);
-      while (zero[1] != 0) {
-        text.push_back('\0');
-        from = zero + 2;
-        zero = static_cast<const char*>(
-            std::memchr(from, 0, length - (from - reinterpret_cast<const char*>(key))));
-        text.append(from, zero);
-      }
-      at = static_cast<std::size_t>(zero + 2 - reinterpret_cast<const char*>(key));
-      row.emplace_back(std::move(text));
-    }
-  }
-  return row;
-}
+// The keys' bytes and where each row's key starts.
+struct Keys {
+  std::string bytes;
+  std::vector<std::uint32_t> offsets;
 
-bool sameKey(const KeyEntry& a, const KeyEntry& b, const unsigned char* base) {
+  const unsigned char* tail(const KeyEntry& e) const {
+    return reinterpret_cast<const unsigned char*>(bytes.data()) + offsets[e.row] + kInline;
+  }
+};
+
+bool sameKey(const KeyEntry& a, const KeyEntry& b, const Keys& keys) {
   return a.high == b.high && a.low == b.low && a.length == b.length &&
-         (a.length <= kInline || std::memcmp(base + a.offset + kInline, base + b.offset + kInline,
-                                             a.length - kInline) == 0);
-}
-
-std::uint64_t hashKey(const KeyEntry& e, const unsigned char* base) {
-  std::uint64_t h = e.high * 0x9E3779B97F4A7C15u ^ (e.low + e.length) * 0xC2B2AE3D27D4EB4Fu;
-  for (std::uint32_t at = kInline; at < e.length; ++at)
-    h = (h ^ base[e.offset + at]) * 0x100000001B3u;
-  h ^= h >> 31;
-  h *= 0xD6E8FEB86659FD93u;
-  return h ^ h >> 32;
-}
-
-// When most rows are repeated, as a projection onto a few columns often makes
-// them, sorting the one entry of each distinct key is far cheaper than
-// sorting them all. Keeps the first entry of each key, in source order, when
-// a quarter of the way through fewer than three in four keys were new;
-// otherwise leaves entries as they are. The rows that the entries stand for
-// are equal, so which of them stays is never seen.
-void collapseEqualKeys(std::vector<KeyEntry>& entries, const unsigned char* base) {
-  constexpr std::size_t kWorthTrying = 1 << 14;
-  if (entries.size() < kWorthTrying) return;
-  const std::size_t checkpoint = entries.size() / 4;
-  std::vector<KeyEntry> kept;
-  std::vector<std::uint32_t> slots(1 << 12);  // an index into kept, plus 1; 0 is free
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i == checkpoint && kept.size() * 4 > checkpoint * 3) return;
-    const KeyEntry& entry = entries[i];
-    std::size_t mask = slots.size() - 1;
-    std::size_t slot = hashKey(entry, base) & mask;
-    bool seen = false;
-    for (; slots[slot] != 0; slot = (slot + 1) & mask) {
-      if (sameKey(kept[slots[slot] - 1], entry, base)) {
-        seen = true;
-        break;
-      }
-    }
-    if (seen) continue;
-    kept.push_back(entry);
-    slots[slot] = static_cast<std::uint32_t>(kept.size());
-    if (kept.size() * 2 > slots.size()) {
-      // At most half full, so that probe runs stay short.
-      std::vector<std::uint32_t> grown(slots.size() * 2);
-      mask = grown.size() - 1;
-      for (std::size_t k = 0; k < kept.size(); ++k) {
-        std::size_t at = hashKey(kept[k], base) & mask;
-        while (grown[at] != 0) at = (at + 1) & mask;
-        grown[at] = static_cast<std::uint32_t>(k + 1);
-      }
-      slots.swap(grown);
-    }
-  }
-  entries.swap(kept);
+         (a.length <= kInline || std::memcmp(keys.tail(a), keys.tail(b), a.length - kInline) == 0);
 }
 
 // Appends the projected rows to result, sorted and free of duplicates, when
@@ -196,11 +88,12 @@ void collapseEqualKeys(std::vector<KeyEntry>& entries, const unsigned char* base
 // row without a value at a requested position.
 bool projectByKeys(const Relation& source, const std::vector<std::size_t>& positions,
                    Table& result) {
-  if (positions.empty() || source.rows().size() > std::numeric_limits<std::uint32_t>::max()) {
-    return false;
-  }
+  assert(!positions.empty());
+  // Keys are ranked by 32-bit row positions.
+  if (source.rows().size() > std::numeric_limits<std::uint32_t>::max()) return false;
   std::vector<char> isString;  // one flag per projected column
-  std::string keys;
+  Keys keys;
+  keys.offsets.reserve(source.rows().size());
   std::vector<KeyEntry> entries;
   entries.reserve(source.rows().size());
   for (const Row& row : source.rows()) {
@@ -215,56 +108,57 @@ bool projectByKeys(const Relation& source, const std::vector<std::size_t>& posit
         if (row[positions[i]].isString() != isString[i]) return false;
       }
     }
-    const std::size_t offset = keys.size();
-    appendKey(row, positions, keys);
+    const std::size_t offset = keys.bytes.size();
+    appendKey(row, positions, keys.bytes);
     // The first key stands for the others' size, with room to spare; an
     // outsized first key does not make every row reserve its size.
     if (offset == 0) {
-      const std::size_t estimate = std::min<std::size_t>(keys.size() + keys.size() / 4 + 4, 64);
-      keys.reserve(source.rows().size() * estimate);
+      const std::size_t estimate =
+          std::min<std::size_t>(keys.bytes.size() + keys.bytes.size() / 4 + 4, 64);
+      keys.bytes.reserve(source.rows().size() * estimate);
     }
-    if (keys.size() > std::numeric_limits<std::uint32_t>::max()) return false;
-    entries.push_back({0, 0, static_cast<std::uint32_t>(offset),
-                       static_cast<std::uint32_t>(keys.size() - offset)});
+    if (keys.bytes.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+    keys.offsets.push_back(static_cast<std::uint32_t>(offset));
+    entries.push_back({0, 0, static_cast<std::uint32_t>(entries.size()),
+                       static_cast<std::uint32_t>(keys.bytes.size() - offset)});
   }
 
-  const auto* base = reinterpret_cast<const unsigned char*>(keys.data());
   for (KeyEntry& entry : entries) {
     unsigned char head[kInline] = {};
-    std::memcpy(head, base + entry.offset, std::min<std::size_t>(entry.length, kInline));
+    std::memcpy(head, keys.bytes.data() + keys.offsets[entry.row],
+                std::min<std::size_t>(entry.length, kInline));
     entry.high = loadBigEndian(head);
     entry.low = loadBigEndian(head + 8);
   }
 
-  collapseEqualKeys(entries, base);
-
   // Equal keys fall back on their source order, which makes the sort stable.
-  std::sort(entries.begin(), entries.end(), [base](const KeyEntry& a, const KeyEntry& b) {
+  std::sort(entries.begin(), entries.end(), [&keys](const KeyEntry& a, const KeyEntry& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
     const std::uint32_t common = std::min(a.length, b.length);
     if (common > kInline) {
-      const int order =
-          std::memcmp(base + a.offset + kInline, base + b.offset + kInline, common - kInline);
+      const int order = std::memcmp(keys.tail(a), keys.tail(b), common - kInline);
       if (order != 0) return order < 0;
     }
     if (a.length != b.length) return a.length < b.length;
-    return a.offset < b.offset;
+    return a.row < b.row;
   });
 
   // Of each run of equal keys the first, the earliest source row, stays.
-  const KeyEntry* kept = nullptr;
-  for (const KeyEntry& entry : entries) {
-    if (kept != nullptr && sameKey(*kept, entry, base)) continue;
-    kept = &entry;
-    if (entry.length <= kInline) {
-      unsigned char head[kInline];
-      storeBigEndian(entry.high, head);
-      storeBigEndian(entry.low, head + 8);
-      result.addRow(decodeKey(head, entry.length, isString));
-    } else {
-      result.addRow(decodeKey(base + entry.offset, entry.length, isString));
-    }
+  std::vector<std::uint32_t> kept;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i == 0 || !sameKey(entries[i - 1], entries[i], keys)) kept.push_back(entries[i].row);
+  }
+  entries = std::vector<KeyEntry>();
+  keys = Keys();
+
+  result.rows.reserve(kept.size());
+  for (const std::uint32_t at : kept) {
+    const Row& row = source.rows()[at];
+    Row projected;
+    projected.reserve(positions.size());
+    for (const std::size_t position : positions) projected.push_back(row[position]);
+    result.addRow(std::move(projected));
   }
   return true;
 }

@@ -42,25 +42,7 @@ class CharStream {
   // would. Fails, spending the stream, when the number does not fit a
   // signed 32-bit integer; n is then unchanged.
   bool readIntAfter(char firstDigit, std::int32_t& n) {
-    constexpr std::uint64_t kLargest = 0x7fffffff;
-    const char* const data = text_.data();
-    const std::size_t size = text_.size();
-    std::size_t pos = pos_;
-    std::uint64_t magnitude = static_cast<std::uint64_t>(firstDigit - '0');
-    while (pos < size && static_cast<unsigned char>(data[pos] - '0') < 10) {
-      // Saturates just past the largest value, so that no run overflows.
-      if (magnitude <= kLargest)
-        magnitude = magnitude * 10 + static_cast<std::uint64_t>(data[pos] - '0');
-      ++pos;
-    }
-    pos_ = pos;
-    if (pos >= size) spent_ = true;
-    if (magnitude > kLargest) {
-      spent_ = true;
-      return false;
-    }
-    n = static_cast<std::int32_t>(magnitude);
-    return true;
+    return readDigits(static_cast<std::uint64_t>(firstDigit - '0'), true, false, n);
   }
 
   // Skips whitespace, then reads up to the next whitespace or the end. Fails,
@@ -101,6 +83,38 @@ class CharStream {
  private:
   // Advances past whitespace; false (and spent) if the text ends first.
   bool skipWhitespace();
+
+  // The digit scanner of both integer reads. Takes the decimal digits from
+  // the current position on, after the magnitude of any digit already taken
+  // (hasDigit), and stores the number, negated when negative, into n. The
+  // stream then stands after the last digit, spent if that is the end of the
+  // text. Fails, spending the stream and leaving n alone, when no digit was
+  // taken at all or the number does not fit a signed 32-bit integer.
+  bool readDigits(std::uint64_t magnitude, bool hasDigit, bool negative, std::int32_t& n) {
+    // The magnitude saturates just past the largest one that can fit, so
+    // that any run of digits is read without overflow. The scan runs on
+    // locals: the members would be reloaded on every digit.
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 31;
+    const char* const data = text_.data();
+    const std::size_t size = text_.size();
+    const std::size_t first = pos_;
+    std::size_t pos = pos_;
+    while (pos < size && static_cast<unsigned char>(data[pos] - '0') < 10) {
+      if (magnitude <= kLimit)
+        magnitude = magnitude * 10 + static_cast<std::uint64_t>(data[pos] - '0');
+      ++pos;
+    }
+    pos_ = pos;
+    if (pos >= size) spent_ = true;
+    const std::uint64_t largest = negative ? kLimit : kLimit - 1;
+    if ((!hasDigit && pos == first) || magnitude > largest) {
+      spent_ = true;
+      return false;
+    }
+    n = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
+                 : static_cast<std::int32_t>(magnitude);
+    return true;
+  }
 
   std::string_view text_;
   std::size_t pos_ = 0;

@@ -103,6 +103,8 @@ struct Echo {
 };
 
 Echo expectedEcho(std::string_view input) {
+  // A UTF-8 byte-order mark that opens the input is not echoed.
+  if (input.starts_with("\xEF\xBB\xBF")) input.remove_prefix(3);
   const std::vector<std::string_view> lines = splitLines(input);
   Echo echo;
   auto write = [&echo](std::string_view line) {
@@ -249,7 +251,7 @@ bool kindsAgree(const std::list<Row>& rows) {
   return true;
 }
 
-bool sameRows(const std::list<Row>& a, const std::list<Row>& b) {
+bool sameRows(const Rows& a, const std::list<Row>& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), rowEquals);
 }
 
@@ -273,17 +275,12 @@ void checkProjectionOf(const Relation& source, const std::vector<std::size_t>& p
   }
   if (!expected) fail("PROJECT did not raise for a row too short", input, std::string());
   if (actual->schema.size() != resolved.size()) fail("PROJECT schema", input, std::string());
-  if (kindsAgree(*expected)) {
-    if (!sameRows(actual->rows, *expected))
-      fail("PROJECT rows differ from its model", input, std::string());
-    return;
-  }
-  // Mixed kinds: the same distinct rows must be there, in whatever order.
-  for (const Row& row : actual->rows) {
-    if (std::none_of(expected->begin(), expected->end(),
-                     [&row](const Row& r) { return rowEquals(r, row); })) {
-      fail("PROJECT made a row its model lacks", input, std::string());
-    }
+  // Mixed kinds too: the table's sort merges as the list's does, so that
+  // even where rowLess is no strict weak order the order is the list's.
+  if (!sameRows(actual->rows, *expected)) {
+    fail(kindsAgree(*expected) ? "PROJECT rows differ from its model"
+                               : "PROJECT rows of mixed kinds differ from its model",
+         input, std::string());
   }
 }
 

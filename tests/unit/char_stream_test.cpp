@@ -54,6 +54,27 @@ TEST(CharStreamTest, ReadsIntegersLikeAStreamExtraction) {
   }
 }
 
+// After its first digit has been read, the rest of an unsigned number reads
+// as unget followed by readInt would: same value, same place, same failures.
+TEST(CharStreamTest, ReadingAfterAFirstDigitMatchesReadInt) {
+  for (const char* text : {"7", "42)", "0012 x", "2147483647", "2147483648", "2147483647,1",
+                           "99999999999999999999", "3'a'", "1 2"}) {
+    CharStream after(text);
+    CharStream whole(text);
+    char c = '?';
+    ASSERT_TRUE(after.get(c)) << text;
+    std::int32_t a = -1;
+    std::int32_t b = -1;
+    EXPECT_EQ(after.readIntAfter(c, a), whole.readInt(b)) << text;
+    EXPECT_EQ(a, b) << text;
+    EXPECT_EQ(after.spent(), whole.spent()) << text;
+    char x = '?';
+    char y = '?';
+    EXPECT_EQ(after.get(x), whole.get(y)) << text;
+    EXPECT_EQ(x, y) << text;
+  }
+}
+
 TEST(CharStreamTest, WordsEndAtWhitespace) {
   CharStream in("  name\tchar(5)");
   std::string word;

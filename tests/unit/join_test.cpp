@@ -85,8 +85,16 @@ std::string describe(const std::function<Table()>& select) {
     for (const Attribute& a : t.schema) out += a.name() + ",";
     out += ")\n";
     for (const Row& row : t.rows) {
-      for (const Value& v : row)
-        out += v.isString() ? "'" + v.text() + "'," : std::to_string(v.number()) + ",";
+      for (const Value& v : row) {
+        if (v.isString()) {
+          out += '\'';
+          out += v.text();
+          out += "',";
+        } else {
+          out += std::to_string(v.number());
+          out += ',';
+        }
+      }
       out += "\n";
     }
     return out;

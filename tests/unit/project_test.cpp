@@ -165,6 +165,15 @@ TEST(ProjectTest, AgreesWithSortAndUniqueOnMixedColumns) {
   }
 }
 
+TEST(ProjectTest, AgreesWithSortAndUniqueOnManyDuplicates) {
+  Maker make(4242);
+  for (const bool mixed : {false, true}) {
+    const Table source = make.table({true, false, true}, 20000, mixed);
+    expectAgrees(source, {"c2", "c1"}, mixed ? 1 : 0);
+    expectAgrees(source, {"c0", "c1", "c2"}, mixed ? 1 : 0);
+  }
+}
+
 TEST(ProjectTest, KeepsTheFirstOfEqualRows) {
   Table source("T");
   source.addAttribute(Attribute("a", 5));

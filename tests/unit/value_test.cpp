@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <string>
+#include <utility>
+
 namespace {
 
 Value s(const char* text) { return Value(std::string(text)); }
@@ -36,6 +40,76 @@ TEST(ValueTest, IntegersOrderAsSigned) {
   EXPECT_TRUE(valueLess(n(-2147483647 - 1), n(2147483647)));
   EXPECT_FALSE(valueLess(n(3), n(3)));
   EXPECT_TRUE(valueEquals(n(7), n(7)));
+}
+
+TEST(ValueTest, TextsOfEveryLengthSurviveCopiesAndMoves) {
+  // 12 bytes are held in the value itself, 13 and more in a block of their
+  // own; 0 bytes are ordinary bytes either way.
+  for (const std::string& text :
+       {std::string(), std::string("abcdefghijkl"), std::string("abcdefghijklm"),
+        std::string("a\0b", 3), std::string(12, '\0'), std::string(300, '\xff')}) {
+    const Value original(text);
+    ASSERT_TRUE(original.isString());
+    EXPECT_EQ(original.text(), text) << text.size();
+    Value copy(original);
+    Value assigned(1);
+    assigned = original;
+    EXPECT_EQ(copy.text(), text) << text.size();
+    EXPECT_EQ(assigned.text(), text) << text.size();
+    if (!text.empty()) {
+      EXPECT_NE(copy.text().data(), original.text().data()) << text.size();
+    }
+    Value moved(std::move(copy));
+    EXPECT_EQ(moved.text(), text) << text.size();
+    assigned = Value(7);
+    EXPECT_FALSE(assigned.isString());
+    EXPECT_EQ(assigned.number(), 7);
+    EXPECT_EQ(assigned.text(), "");
+    EXPECT_EQ(original.text(), text) << text.size();
+  }
+  EXPECT_EQ(sizeof(Value), 16u);
+}
+
+TEST(ValueTest, LongTextsCompareByBytesToo) {
+  const std::string shared(20, 'x');
+  EXPECT_TRUE(valueLess(s((shared + "a").c_str()), s((shared + "b").c_str())));
+  EXPECT_TRUE(valueLess(s("abcdefghijkl"), s("abcdefghijklm")));
+  EXPECT_FALSE(valueEquals(Value(std::string("ab\0", 3)), s("ab")));
+  EXPECT_TRUE(valueLess(s("ab"), Value(std::string("ab\0", 3))));
+}
+
+TEST(RowTest, GrowsAndCopiesDeeply) {
+  Row row;
+  EXPECT_TRUE(row.empty());
+  for (int i = 0; i < 100; ++i) {
+    if (i % 2 == 0) {
+      row.emplace_back(i);
+    } else {
+      row.push_back(Value(std::string(static_cast<std::size_t>(i), 'q')));
+    }
+  }
+  Row copy = row;
+  Row joined{n(-1)};
+  joined.append(row);
+  row[0] = s("changed");
+  ASSERT_EQ(copy.size(), 100u);
+  ASSERT_EQ(joined.size(), 101u);
+  for (std::size_t i = 0; i < 100; ++i) {
+    const Value& v = copy[i];
+    EXPECT_EQ(v.isString(), i % 2 == 1) << i;
+    if (v.isString()) {
+      EXPECT_EQ(v.text(), std::string(i, 'q')) << i;
+    } else {
+      EXPECT_EQ(v.number(), static_cast<int>(i)) << i;
+    }
+    EXPECT_TRUE(valueEquals(joined[i + 1], v)) << i;
+  }
+  EXPECT_EQ(joined[0].number(), -1);
+  Row assigned{s("x")};
+  assigned = copy;
+  EXPECT_TRUE(rowEquals(assigned, copy));
+  Row taken = std::move(assigned);
+  EXPECT_TRUE(rowEquals(taken, copy));
 }
 
 TEST(RowTest, EqualityNeedsTheSameLength) {
