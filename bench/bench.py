@@ -16,6 +16,7 @@ import statistics
 import sys
 
 import gen
+import joins
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
@@ -246,7 +247,8 @@ def main():
     ap.add_argument("--sizes", default="1000,10000,100000,1000000")
     ap.add_argument("--reps", type=int, default=7)
     ap.add_argument("--small-runs", type=int, default=1000)
-    ap.add_argument("--only", default="abcde", help="workload letters to run")
+    ap.add_argument("--only", default="abcdejs",
+                    help="workload letters to run (j: the join, s: the sailors exercises)")
     args = ap.parse_args()
     args.work = os.path.abspath(args.work)
 
@@ -296,7 +298,30 @@ def main():
         res.n = 1000 * 1000
         emit(table_row(res))
         results.append(res)
+    join_results = []
+    for group, workloads in (("j", [joins.JOIN]), ("s", joins.SAILORS)):
+        if group not in args.only:
+            continue
+        files = joins.prepare(data_dir, out_dir, workloads)
+        for key, label, *_ in workloads:
+            rin, sql, rows = files[key]
+            res = measure(tools, key, label, "3,000", rin, sql, rows, args.reps, out_dir)
+            res.n = 3000
+            emit(table_row(res))
+            join_results.append(res)
+            results.append(res)
     emit(LEGEND)
+    if join_results:
+        emit()
+        emit("targets for joins written as SELECT over PRODUCT (j: under 0.5 s and 50 MB;")
+        emit("s1-s3: at most 3 times sqlite3's wall time):")
+        for r in join_results:
+            if r.key == "j":
+                emit(f"  j {r.label:10} wall {r.rw:.3f} s: {verdict(r.rw < 0.5)}, "
+                     f"peak {r.rm / 1e6:.1f} MB: {verdict(r.rm < 50e6)}")
+            else:
+                emit(f"  {r.key} {r.label:10} wall {r.rw:.3f} s vs sqlite3 {r.sw:.3f} s, "
+                     f"ratio {r.rw / r.sw:.2f}: {verdict(r.rw <= 3 * r.sw)}")
 
     if args.small_runs > 0:
         emit()

@@ -138,7 +138,7 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, Q
     loadTables(lines, out, registry);
     loaded = true;
     out.endLine();
-    const Table result = evaluateQuery(query, registry, &column, trace);
+    const Relation result = evaluateQuery(query, registry, &column, trace);
     printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();

@@ -2,11 +2,35 @@
 
 #include <cstddef>
 
-void printTable(const Table& table, LineOutput& out) {
-  out.put(table.name);
+namespace {
+
+// One row line: the values of parts one after the other, each by its own
+// kind, separated by "," alone.
+void writeRow(const Row* const* parts, std::size_t count, LineOutput& out) {
+  bool first = true;
+  for (std::size_t p = 0; p < count; ++p) {
+    for (const Value& value : *parts[p]) {
+      if (!first) out.put(',');
+      first = false;
+      if (value.isString()) {
+        out.put('\'');
+        out.put(value.text());
+        out.put('\'');
+      } else {
+        out.putInt(value.number());
+      }
+    }
+  }
+  out.endLine();
+}
+
+}  // namespace
+
+void printTable(const Relation& table, LineOutput& out) {
+  out.put(table.name());
   out.put('(');
-  for (std::size_t i = 0; i < table.schema.size(); ++i) {
-    const Attribute& attribute = table.schema[i];
+  for (std::size_t i = 0; i < table.schema().size(); ++i) {
+    const Attribute& attribute = table.schema()[i];
     if (i > 0) out.put(", ");
     out.put(attribute.name());
     if (attribute.isChar()) {
@@ -20,19 +44,14 @@ void printTable(const Table& table, LineOutput& out) {
   out.put(')');
   out.endLine();
 
-  for (const Row& row : table.rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      if (i > 0) out.put(',');
-      const Value& value = row[i];
-      if (value.isString()) {
-        out.put('\'');
-        out.put(value.text());
-        out.put('\'');
-      } else {
-        out.putInt(value.number());
-      }
+  if (table.isProduct()) {
+    ProductCursor cursor(table);
+    while (cursor.next()) writeRow(cursor.parts().data(), cursor.parts().size(), out);
+  } else {
+    for (const Row& row : table.rows()) {
+      const Row* part = &row;
+      writeRow(&part, 1, out);
     }
-    out.endLine();
   }
   out.endLine();
 }

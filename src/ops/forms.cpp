@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/query_error.h"
@@ -33,21 +34,42 @@ std::vector<std::string> readNameList(CharStream& text, char& current, const cha
   return names;
 }
 
-// UNION, MINUS, PRODUCT: operand, separator, operand, closing character. A
-// missing closing character at the end of the text is no error.
-template <Table (*op)(const Table&, const Table&)>
-Table readTwoOperandForm(Query& query, char current) {
-  const Table left = evaluateExpression(query);
+// An operand whose rows the form needs as a table: a product is built at
+// once, where it ends in the query.
+Relation evaluateTable(Query& query) {
+  Relation operand = evaluateExpression(query, RowUse::TABLE);
+  operand.materialise();
+  return operand;
+}
+
+// UNION, MINUS: operand, separator, operand, closing character. A missing
+// closing character at the end of the text is no error.
+template <Table (*op)(const Relation&, const Relation&)>
+Relation readTwoOperandForm(Query& query, char current, RowUse /*use*/) {
+  const Relation left = evaluateTable(query);
   nextNonBlank(query.text, current);
-  const Table right = evaluateExpression(query);
+  const Relation right = evaluateTable(query);
   nextNonBlank(query.text, current);
   return op(left, right);
 }
 
+// PRODUCT reads like UNION, but its operands stay unbuilt and so does its
+// result. Where the rows will be needed as a table, the product is refused
+// here, before anything else is read, if it could not be built.
+Relation readProduct(Query& query, char current, RowUse use) {
+  Relation left = evaluateExpression(query, use);
+  nextNonBlank(query.text, current);
+  Relation right = evaluateExpression(query, use);
+  nextNonBlank(query.text, current);
+  Relation product = tableProduct(std::move(left), std::move(right));
+  if (use == RowUse::TABLE) requireRoomToBuild(product);
+  return product;
+}
+
 // PROJECT: operand, separator, names up to ")". The ")" that ends the list
 // is the form's own.
-Table readProject(Query& query, char current) {
-  const Table source = evaluateExpression(query);
+Relation readProject(Query& query, char current, RowUse /*use*/) {
+  const Relation source = evaluateTable(query);
   nextNonBlank(query.text, current);
   query.text.get(current);  // blanks are not skipped: the list drops them
   const std::vector<std::string> names = readNameList(query.text, current, msg::kProjectEnd);
@@ -56,8 +78,8 @@ Table readProject(Query& query, char current) {
 
 // RENAME: operand, separator, new name up to "(" (commas and ")" belong to
 // it), names up to ")", closing character.
-Table readRename(Query& query, char current) {
-  const Table source = evaluateExpression(query);
+Relation readRename(Query& query, char current, RowUse use) {
+  Relation source = evaluateExpression(query, use);
   nextNonBlank(query.text, current);
   nextNonBlank(query.text, current);
   std::string newName;
@@ -67,14 +89,15 @@ Table readRename(Query& query, char current) {
   nextNonBlank(query.text, current);
   const std::vector<std::string> names = readNameList(query.text, current, msg::kRenameListEnd);
   nextNonBlank(query.text, current);
-  return tableRename(source, std::move(newName), names);
+  return tableRename(std::move(source), std::move(newName), names);
 }
 
 // SELECT: operand, separator, then the condition text: every character up
 // to the ")" that balances the parentheses opened after the separator.
-// Quotes do not protect parentheses; blanks stay.
-Table readSelect(Query& query, char current) {
-  const Table source = evaluateExpression(query);
+// Quotes do not protect parentheses; blanks stay. A product operand is read
+// row by row, never built.
+Relation readSelect(Query& query, char current, RowUse /*use*/) {
+  const Relation source = evaluateExpression(query, RowUse::STREAM);
   nextNonBlank(query.text, current);
   const std::size_t begin = query.text.column();
   std::size_t depth = 0;
@@ -103,7 +126,7 @@ Table readSelect(Query& query, char current) {
 const std::array<OperatorForm, 6> kOperatorForms = {{
     {"UNION", readTwoOperandForm<tableUnion>},
     {"MINUS", readTwoOperandForm<tableMinus>},
-    {"PRODUCT", readTwoOperandForm<tableProduct>},
+    {"PRODUCT", readProduct},
     {"PROJECT", readProject},
     {"RENAME", readRename},
     {"SELECT", readSelect},

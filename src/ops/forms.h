@@ -11,8 +11,9 @@
 #include "query/evaluator.h"
 
 // A query form reads its arguments from the query after its keyword and the
-// "(" (which current holds), calls its operator and returns the result.
-using FormReader = Table (*)(Query& query, char current);
+// "(" (which current holds), calls its operator and returns the result; use
+// says how the enclosing form reads it.
+using FormReader = Relation (*)(Query& query, char current, RowUse use);
 
 struct OperatorForm {
   std::string_view keyword;

@@ -86,16 +86,17 @@ bool sameKey(const KeyEntry& a, const KeyEntry& b, const Keys& keys) {
 // the projected values agree in kind column by column; otherwise leaves
 // result as it is and returns false. Raises "Row too short at project" for a
 // row without a value at a requested position.
-bool projectByKeys(const Table& source, const std::vector<std::size_t>& positions, Table& result) {
+bool projectByKeys(const Relation& source, const std::vector<std::size_t>& positions,
+                   Table& result) {
   assert(!positions.empty());
   // Keys are ranked by 32-bit row positions.
-  if (source.rows.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+  if (source.rows().size() > std::numeric_limits<std::uint32_t>::max()) return false;
   std::vector<char> isString;  // one flag per projected column
   Keys keys;
-  keys.offsets.reserve(source.rows.size());
+  keys.offsets.reserve(source.rows().size());
   std::vector<KeyEntry> entries;
-  entries.reserve(source.rows.size());
-  for (const Row& row : source.rows) {
+  entries.reserve(source.rows().size());
+  for (const Row& row : source.rows()) {
     for (const std::size_t position : positions) {
       if (position >= row.size()) throw QueryError(msg::kProjectShortRow);
     }
@@ -114,7 +115,7 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
     if (offset == 0) {
       const std::size_t estimate =
           std::min<std::size_t>(keys.bytes.size() + keys.bytes.size() / 4 + 4, 64);
-      keys.bytes.reserve(source.rows.size() * estimate);
+      keys.bytes.reserve(source.rows().size() * estimate);
     }
     if (keys.bytes.size() > std::numeric_limits<std::uint32_t>::max()) return false;
     keys.offsets.push_back(static_cast<std::uint32_t>(offset));
@@ -153,7 +154,7 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
 
   result.rows.reserve(kept.size());
   for (const std::uint32_t at : kept) {
-    const Row& row = source.rows[at];
+    const Row& row = source.rows()[at];
     Row projected;
     projected.reserve(positions.size());
     for (const std::size_t position : positions) projected.push_back(row[position]);
@@ -164,21 +165,21 @@ bool projectByKeys(const Table& source, const std::vector<std::size_t>& position
 
 }  // namespace
 
-Table tableProject(const Table& source, const std::vector<std::string>& names) {
+Table tableProject(const Relation& source, const std::vector<std::string>& names) {
   std::vector<std::size_t> positions;
   positions.reserve(names.size());
   for (const std::string& name : names) {
-    const int position = findAttribute(source.schema, name);
+    const int position = findAttribute(source.schema(), name);
     if (position < 0) throw QueryError(msg::kProjectMismatch);
     positions.push_back(static_cast<std::size_t>(position));
   }
 
-  Table result(source.name);
+  Table result(source.name());
   result.schema.reserve(positions.size());
-  for (const std::size_t position : positions) result.addAttribute(source.schema[position]);
+  for (const std::size_t position : positions) result.addAttribute(source.schema()[position]);
   if (projectByKeys(source, positions, result)) return result;
 
-  for (const Row& row : source.rows) {
+  for (const Row& row : source.rows()) {
     Row projected;
     projected.reserve(positions.size());
     for (const std::size_t position : positions) {

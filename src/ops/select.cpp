@@ -1,12 +1,14 @@
+#include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
 #include "text/char_stream.h"
 
-Table tableSelect(const Table& source, CharStream& conditionText) {
-  const Condition condition(source, conditionText, true);
-  Table result(source.name);
-  result.schema = source.schema;
-  for (const Row& row : source.rows) {
+Table tableSelect(const Relation& source, CharStream& conditionText) {
+  const Condition condition(source.schema(), conditionText, true);
+  if (source.isProduct()) return selectFromProduct(source, condition);
+  Table result(source.name());
+  result.schema = source.schema();
+  for (const Row& row : source.rows()) {
     if (condition.evaluate(row)) result.addRow(row);
   }
   return result;

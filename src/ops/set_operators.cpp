@@ -5,10 +5,10 @@
 
 namespace {
 
-void checkCompatible(const Table& left, const Table& right, const char* typeMismatch,
+void checkCompatible(const Relation& left, const Relation& right, const char* typeMismatch,
                      const char* countMismatch) {
-  const Schema& a = left.schema;
-  const Schema& b = right.schema;
+  const Schema& a = left.schema();
+  const Schema& b = right.schema();
   std::size_t i = 0;
   for (; i < a.size() && i < b.size(); ++i) {
     if (!attributesCompatible(a[i], b[i])) throw QueryError(typeMismatch);
@@ -16,24 +16,26 @@ void checkCompatible(const Table& left, const Table& right, const char* typeMism
   if (i < a.size() || i < b.size()) throw QueryError(countMismatch);
 }
 
-Table emptyLike(const Table& left) {
-  Table result(left.name);
-  result.schema = left.schema;
+Table emptyLike(const Relation& left) {
+  Table result(left.name());
+  result.schema = left.schema();
   return result;
 }
 
 }  // namespace
 
-Table tableUnion(const Table& left, const Table& right) {
+Table tableUnion(const Relation& left, const Relation& right) {
   checkCompatible(left, right, msg::kUnionMismatch1, msg::kUnionMismatch2);
   Table result = emptyLike(left);
-  auto i = left.rows.begin();
-  auto j = right.rows.begin();
-  while (i != left.rows.end() || j != right.rows.end()) {
+  const RowList& leftRows = left.rows();
+  const RowList& rightRows = right.rows();
+  auto i = leftRows.begin();
+  auto j = rightRows.begin();
+  while (i != leftRows.end() || j != rightRows.end()) {
     // A left row goes first when it is less than the right one or the
     // right rows are exhausted; an equal pair gives one row.
-    const bool leftFirst = i != left.rows.end() && (j == right.rows.end() || rowLess(*i, *j));
-    const bool equal = !leftFirst && i != left.rows.end() && rowEquals(*i, *j);
+    const bool leftFirst = i != leftRows.end() && (j == rightRows.end() || rowLess(*i, *j));
+    const bool equal = !leftFirst && i != leftRows.end() && rowEquals(*i, *j);
     if (leftFirst || equal) {
       result.addRow(*i++);
       if (equal) ++j;
@@ -44,14 +46,16 @@ Table tableUnion(const Table& left, const Table& right) {
   return result;
 }
 
-Table tableMinus(const Table& left, const Table& right) {
+Table tableMinus(const Relation& left, const Relation& right) {
   checkCompatible(left, right, msg::kMinusMismatch1, msg::kMinusMismatch2);
   Table result = emptyLike(left);
-  auto i = left.rows.begin();
-  auto j = right.rows.begin();
+  const RowList& leftRows = left.rows();
+  const RowList& rightRows = right.rows();
+  auto i = leftRows.begin();
+  auto j = rightRows.begin();
   // Once the left rows are exhausted the remaining right rows change nothing.
-  while (i != left.rows.end()) {
-    if (j == right.rows.end() || rowLess(*i, *j)) {
+  while (i != leftRows.end()) {
+    if (j == rightRows.end() || rowLess(*i, *j)) {
       result.addRow(*i++);
     } else if (rowEquals(*i, *j)) {
       ++i;

@@ -34,14 +34,14 @@ void separatorStep(CharStream& text) {
 
 }  // namespace
 
-Condition::Condition(const Table& table, CharStream& text, bool operatorForm)
-    : Condition(table, text, operatorForm, 0) {}
+Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm)
+    : Condition(schema, text, operatorForm, 0) {}
 
-Condition::Condition(const Table& table, CharStream& text, bool operatorForm, int depth) {
+Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm, int depth) {
   if (operatorForm) {
-    readCondition(table, text, depth);
+    readCondition(schema, text, depth);
   } else {
-    readOperand(table, text);
+    readOperand(schema, text);
   }
 }
 
@@ -50,7 +50,7 @@ Condition::~Condition() {
   right_.reset();
 }
 
-void Condition::readCondition(const Table& table, CharStream& text, int depth) {
+void Condition::readCondition(const Schema& schema, CharStream& text, int depth) {
   char c = '\0';
   if (!nextNonBlankOrFail(text, c)) throw QueryError(msg::kConstructCondition);
 
@@ -74,25 +74,25 @@ void Condition::readCondition(const Table& table, CharStream& text, int depth) {
   switch (kind_) {
     case ConditionKind::AND:
     case ConditionKind::OR:
-      left_.reset(new Condition(table, text, true, depth + 1));
+      left_.reset(new Condition(schema, text, true, depth + 1));
       separatorStep(text);
-      right_.reset(new Condition(table, text, true, depth + 1));
+      right_.reset(new Condition(schema, text, true, depth + 1));
       separatorStep(text);
       break;
     case ConditionKind::NOT:
-      left_.reset(new Condition(table, text, true, depth + 1));
+      left_.reset(new Condition(schema, text, true, depth + 1));
       separatorStep(text);
       break;
     default:
-      left_.reset(new Condition(table, text, false, depth + 1));
+      left_.reset(new Condition(schema, text, false, depth + 1));
       separatorStep(text);
-      right_.reset(new Condition(table, text, false, depth + 1));
+      right_.reset(new Condition(schema, text, false, depth + 1));
       separatorStep(text);
       break;
   }
 }
 
-void Condition::readOperand(const Table& table, CharStream& text) {
+void Condition::readOperand(const Schema& schema, CharStream& text) {
   char c = '\0';
   if (!nextNonBlankOrFail(text, c)) throw QueryError(msg::kConstructOperand);
 
@@ -120,26 +120,42 @@ void Condition::readOperand(const Table& table, CharStream& text) {
   }
   text.unget();  // the parent's separator step consumes it
   // An empty name matches nothing, even an attribute a RENAME left unnamed.
-  attributeIndex_ = name.empty() ? -1 : findAttribute(table.schema, name);
+  attributeIndex_ = name.empty() ? -1 : findAttribute(schema, name);
   if (attributeIndex_ < 0) throw QueryError(msg::kConstructScheme);
   kind_ = ConditionKind::ATTRIBUTE;
 }
 
-const Value& Condition::operandValue(const Row& row) const {
+namespace {
+
+// A row's value at a position, or nullptr past its end.
+const Value* cellAt(const Row& row, std::size_t position) {
+  return position < row.size() ? &row[position] : nullptr;
+}
+const Value* cellAt(const RowParts& row, std::size_t position) { return row.at(position); }
+
+}  // namespace
+
+template <class Cells>
+const Value& Condition::operandValue(const Cells& row) const {
   if (kind_ == ConditionKind::LITERAL) return *literal_;
-  const auto index = static_cast<std::size_t>(attributeIndex_);
-  if (index >= row.size()) throw QueryError(msg::kSelectShortRow);
-  return row[index];
+  const Value* value = cellAt(row, static_cast<std::size_t>(attributeIndex_));
+  if (value == nullptr) throw QueryError(msg::kSelectShortRow);
+  return *value;
 }
 
-bool Condition::evaluate(const Row& row) const {
+bool Condition::evaluate(const Row& row) const { return evaluateOn(row); }
+
+bool Condition::evaluate(const RowParts& row) const { return evaluateOn(row); }
+
+template <class Cells>
+bool Condition::evaluateOn(const Cells& row) const {
   switch (kind_) {
     case ConditionKind::AND:
-      return left_->evaluate(row) && right_->evaluate(row);
+      return left_->evaluateOn(row) && right_->evaluateOn(row);
     case ConditionKind::OR:
-      return left_->evaluate(row) || right_->evaluate(row);
+      return left_->evaluateOn(row) || right_->evaluateOn(row);
     case ConditionKind::NOT:
-      return !left_->evaluate(row);
+      return !left_->evaluateOn(row);
     default:
       break;
   }

@@ -4,9 +4,11 @@
 // text is read, so evaluation never looks at names.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
+#include "model/relation.h"
 #include "model/table.h"
 #include "model/value.h"
 #include "text/char_stream.h"
@@ -24,7 +26,7 @@ class Condition {
   // an unsigned integer literal or an attribute name of table's schema.
   // Afterwards text stands just after the last separator the node consumed.
   // Raises one of the "Construct error: " messages; nothing built remains.
-  Condition(const Table& table, CharStream& text, bool operatorForm);
+  Condition(const Schema& schema, CharStream& text, bool operatorForm);
 
   Condition(const Condition&) = delete;
   Condition& operator=(const Condition&) = delete;
@@ -34,15 +36,26 @@ class Condition {
   // condition only when the left one does not decide. Raises "Row too short
   // at select" when a value the row lacks is needed.
   bool evaluate(const Row& row) const;
+  // The same on a row given in parts, as if they were concatenated.
+  bool evaluate(const RowParts& row) const;
 
   ConditionKind kind() const { return kind_; }
+  // The children: both operands of a comparison, both conditions of AND and
+  // OR, the one condition of NOT (right is then null); null in leaves.
+  const Condition* left() const { return left_.get(); }
+  const Condition* right() const { return right_.get(); }
+  // The schema position an ATTRIBUTE leaf reads.
+  std::size_t attributeIndex() const { return static_cast<std::size_t>(attributeIndex_); }
 
  private:
-  Condition(const Table& table, CharStream& text, bool operatorForm, int depth);
+  Condition(const Schema& schema, CharStream& text, bool operatorForm, int depth);
 
-  void readCondition(const Table& table, CharStream& text, int depth);
-  void readOperand(const Table& table, CharStream& text);
-  const Value& operandValue(const Row& row) const;
+  void readCondition(const Schema& schema, CharStream& text, int depth);
+  void readOperand(const Schema& schema, CharStream& text);
+  template <class Cells>
+  bool evaluateOn(const Cells& row) const;
+  template <class Cells>
+  const Value& operandValue(const Cells& row) const;
 
   ConditionKind kind_ = ConditionKind::LITERAL;
   std::optional<Value> literal_;

@@ -9,10 +9,10 @@
 
 namespace {
 
-Table lookUp(const TableRegistry& registry, const std::string& name) {
+Relation lookUp(const TableRegistry& registry, const std::string& name) {
   const Table* stored = registry.findTable(name);
   if (stored == nullptr) throw QueryError(msg::kTableNotFound);
-  return *stored;
+  return Relation(*stored);
 }
 
 // Keeps the count of enclosing forms right however the form ends.
@@ -28,12 +28,12 @@ class DepthGuard {
 };
 
 // The "(" after word has been consumed: run the form the word names.
-Table evaluateForm(Query& query, const std::string& word) {
+Relation evaluateForm(Query& query, const std::string& word, RowUse use) {
   for (const OperatorForm& form : kOperatorForms) {
     if (compareIgnoreCase(word, form.keyword) != 0) continue;
     if (query.depth >= kMaxFormDepth) throw QueryError(msg::kNestedTooDeeply);
     const DepthGuard guard(query.depth);
-    return form.read(query, '(');
+    return form.read(query, '(', use);
   }
   throw QueryError(word + msg::kWrongParameter);
 }
@@ -50,7 +50,7 @@ int compareIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Table evaluateExpression(Query& query) {
+Relation evaluateExpression(Query& query, RowUse use) {
   // Recorded in place, not through a wrapper: the recursion's frames stay as
   // small as a browser's short stack needs for a thousand nested forms.
   const std::size_t node =
@@ -69,17 +69,17 @@ Table evaluateExpression(Query& query) {
 
   const bool isForm = endedAtDelimiter && current == '(';
   if (endedAtDelimiter && !isForm) text.unget();
-  Table result = isForm ? evaluateForm(query, word) : lookUp(query.registry, word);
+  Relation result = isForm ? evaluateForm(query, word, use) : lookUp(query.registry, word);
   if (query.trace != nullptr) query.trace->close(node, query.text.column(), result);
   return result;
 }
 
-Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                    std::size_t* stoppedAt, QueryTrace* trace) {
+Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                       std::size_t* stoppedAt, QueryTrace* trace) {
   Query query(queryText, registry);
   query.trace = trace;
   try {
-    return evaluateExpression(query);
+    return evaluateExpression(query, RowUse::TABLE);
   } catch (const QueryError&) {
     if (stoppedAt != nullptr) *stoppedAt = query.text.column();
     if (trace != nullptr) trace->stop(query.text.column());

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "model/relation.h"
 #include "model/table.h"
 #include "text/char_stream.h"
 
@@ -28,23 +29,30 @@ struct Query {
   QueryTrace* trace = nullptr;  // records the reading when set
 };
 
+// How the form that reads an expression uses its rows: TABLE when it needs
+// them as a table (a PRODUCT then checks at once that it could be built),
+// STREAM when it reads a product's rows one at a time (SELECT) and nothing
+// is built.
+enum class RowUse { TABLE, STREAM };
+
 // Reads one expression from the query's current position and returns its
-// table: a copy of a stored table, or what an operator form returns. A table
+// table: a stored table, borrowed, or what an operator form returns. A table
 // name that ends at "," or ")" leaves that delimiter in the stream for the
 // enclosing form; after a form the stream stands where the form leaves it.
 // Raises "Table not found" (also where no character is left to begin the
 // expression), the word followed by ": Wrong parameter" for a word before
 // "(" that is no keyword, "Query nested too deeply" for a form inside
 // kMaxFormDepth others, and whatever the forms and operators raise.
-Table evaluateExpression(Query& query);
+Relation evaluateExpression(Query& query, RowUse use);
 
-// Evaluates the whole query line against the stored tables. Whatever follows
-// the first complete expression is never read. When an error is raised and
-// stoppedAt is given, it is set to the query's column where reading stopped
-// (in a condition, too: conditions are read through windows over the query).
-// When trace is given, the reading is recorded there.
-Table evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                    std::size_t* stoppedAt = nullptr, QueryTrace* trace = nullptr);
+// Evaluates the whole query line against the stored tables, which the result
+// may borrow from. Whatever follows the first complete expression is never
+// read. A product comes back unbuilt, and checked as RowUse::TABLE does. When
+// an error is raised and stoppedAt is given, it is set to the query's column
+// where reading stopped (in a condition, too: conditions are read through
+// windows over the query). When trace is given, the reading is recorded there.
+Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                       std::size_t* stoppedAt = nullptr, QueryTrace* trace = nullptr);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.

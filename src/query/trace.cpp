@@ -38,19 +38,16 @@ std::size_t QueryTrace::open(std::string_view queryText, std::size_t column) {
   return nodes_.size() - 1;
 }
 
-void QueryTrace::close(std::size_t index, std::size_t column, const Table& result) {
+void QueryTrace::close(std::size_t index, std::size_t column, const Relation& result) {
   TraceNode& node = nodes_[index];
   // A name that is one delimiter gives the delimiter back: it ends where it
   // begins.
   node.last = std::max(column, node.first);
   node.done = true;
-  node.rows = result.rows.size();
-  node.table.name = result.name;
-  node.table.schema = result.schema;
-  auto row = result.rows.begin();
-  for (std::size_t n = 0; n < kTracedRows && row != result.rows.end(); ++n, ++row) {
-    node.table.addRow(*row);
-  }
+  node.rows = result.rowCount();
+  node.table.name = result.name();
+  node.table.schema = result.schema();
+  for (Row& row : firstRows(result, kTracedRows)) node.table.addRow(std::move(row));
   describe(node);
   open_.pop_back();
 }

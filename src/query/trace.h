@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/relation.h"
 #include "model/table.h"
 
 // How many of a node's rows the trace keeps.
@@ -51,8 +52,9 @@ class QueryTrace {
   // returns its node's index.
   std::size_t open(std::string_view queryText, std::size_t column);
   // The expression of node index was read to column (its last character);
-  // result is what it gave.
-  void close(std::size_t index, std::size_t column, const Table& result);
+  // result is what it gave: its rows are counted, and only its first ones
+  // are made (a product's rows are not built for this).
+  void close(std::size_t index, std::size_t column, const Relation& result);
   // An error was raised at column: the innermost node being read is where
   // reading stopped, and it and every node around it end there unfinished.
   void stop(std::size_t column);

@@ -17,6 +17,18 @@
 // duplicates) on every table the input defines, and on its PRODUCT with
 // itself where that is some twenty thousand rows.
 //
+// Built with RAEVAL_FUZZ_GRAMMAR (fuzz_raeval_grammar), the bytes are not
+// the input file but the choices from which grammar.h builds a well-formed
+// one; then SELECT over PRODUCT is also checked against its model: the
+// product built first and selected from row by row, which must give the same
+// rows in the same order, or the same error, as the streamed product, the
+// join planner and the general path each do.
+//
+// SELECT reads a product's rows without building them, and the printer
+// writes a product's rows as it makes them, so the allocation budget below
+// does not bound them; an input whose products could have more than
+// kMostProductRows rows is not evaluated.
+//
 // Memory is budgeted: operator new is replaced so that a run which has
 // allocated more than kAllocationBudget bytes in all gets std::bad_alloc, as
 // it would from an exhausted machine. A PRODUCT blow-up thus ends in the
@@ -40,7 +52,14 @@
 #include "io/input_reader.h"
 #include "io/output.h"
 #include "model/query_error.h"
+#include "ops/join.h"
 #include "ops/operators.h"
+#include "query/condition.h"
+#include "text/char_stream.h"
+
+#if defined(RAEVAL_FUZZ_GRAMMAR)
+#include "grammar.h"
+#endif
 
 namespace {
 
@@ -204,10 +223,10 @@ std::vector<Table> loadedTables(std::string_view input) {
 // PROJECT as defined: the columns copied in the order named, then a stable
 // sort by rowLess and the removal of adjacent duplicates. Empty when a row
 // is too short, which must raise instead.
-std::optional<std::list<Row>> projectModel(const Table& source,
+std::optional<std::list<Row>> projectModel(const Relation& source,
                                            const std::vector<std::size_t>& positions) {
   std::list<Row> rows;
-  for (const Row& row : source.rows) {
+  for (const Row& row : source.rows()) {
     Row projected;
     for (const std::size_t position : positions) {
       if (position >= row.size()) return std::nullopt;
@@ -236,15 +255,15 @@ bool sameRows(const Rows& a, const std::list<Row>& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), rowEquals);
 }
 
-void checkProjectionOf(const Table& source, const std::vector<std::size_t>& positions,
+void checkProjectionOf(const Relation& source, const std::vector<std::size_t>& positions,
                        std::string_view input) {
   // Names that resolve to exactly these positions: the first attribute of
   // each name.
   std::vector<std::string> names;
   std::vector<std::size_t> resolved;
   for (const std::size_t position : positions) {
-    names.push_back(source.schema[position].name());
-    resolved.push_back(static_cast<std::size_t>(findAttribute(source.schema, names.back())));
+    names.push_back(source.schema()[position].name());
+    resolved.push_back(static_cast<std::size_t>(findAttribute(source.schema(), names.back())));
   }
   const std::optional<std::list<Row>> expected = projectModel(source, resolved);
   std::optional<Table> actual;
@@ -279,14 +298,118 @@ void checkProjections(std::string_view input) {
     checkProjectionOf(table, {n - 1, 0, n - 1}, input);
     const std::size_t rows = table.rows.size();
     if (rows * rows >= 16384 && rows * rows <= 32768) {  // a large table, as PRODUCT makes them
-      const Table square = tableProduct(table, table);
+      Relation square = tableProduct(table, table);
+      square.materialise();
       std::vector<std::size_t> some;
-      for (std::size_t i = 0; i < square.schema.size(); i += 2) some.push_back(i);
+      for (std::size_t i = 0; i < square.schema().size(); i += 2) some.push_back(i);
       checkProjectionOf(square, some, input);
       checkProjectionOf(square, {0}, input);
     }
   }
 }
+
+// An upper bound on the rows of any product the query can make: the most
+// rows of a table to the power of the PRODUCT forms plus one.
+bool productsSmallEnough(std::string_view input) {
+  constexpr double kMostProductRows = 1e6;
+  std::string query;
+  for (const char c : input.substr(0, input.find('\n'))) {
+    if (c != ' ') query += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  std::size_t products = 0;
+  for (std::size_t at = query.find("PRODUCT("); at != std::string::npos;
+       at = query.find("PRODUCT(", at + 1)) {
+    ++products;
+  }
+  std::size_t most = 1;
+  for (const Table& table : loadedTables(input)) most = std::max(most, table.rows.size());
+  double bound = 1;
+  for (std::size_t i = 0; i <= products && bound <= kMostProductRows; ++i) {
+    bound *= static_cast<double>(most);
+  }
+  return bound <= kMostProductRows;
+}
+
+#if defined(RAEVAL_FUZZ_GRAMMAR)
+
+// The outcome of a SELECT: its table, or its error message.
+struct Selected {
+  std::optional<Table> table;
+  std::string error;
+};
+
+template <class Select>
+Selected outcome(Select&& select) {
+  Selected result;
+  try {
+    result.table.emplace(select());
+  } catch (const QueryError& error) {
+    result.error = error.message();
+  }
+  return result;
+}
+
+bool sameOutcome(const Selected& a, const Selected& b) {
+  if (a.table.has_value() != b.table.has_value()) return false;
+  if (!a.table) return a.error == b.error;
+  const Table& x = *a.table;
+  const Table& y = *b.table;
+  if (x.name != y.name || x.schema.size() != y.schema.size()) return false;
+  for (std::size_t i = 0; i < x.schema.size(); ++i) {
+    if (x.schema[i].name() != y.schema[i].name()) return false;
+  }
+  return x.rows.size() == y.rows.size() &&
+         std::equal(x.rows.begin(), x.rows.end(), y.rows.begin(), rowEquals);
+}
+
+// SELECT over the product of two or three loaded tables, against the
+// product built first and selected from as a table.
+void checkJoins(Choices& choices, std::string_view input) {
+  const std::vector<Table> tables = loadedTables(input);
+  if (tables.empty()) return;
+  const unsigned count = 2 + choices.below(2);
+  std::vector<const Table*> chosen;
+  std::vector<std::string> attributes;
+  for (unsigned i = 0; i < count; ++i) {
+    chosen.push_back(&tables[choices.below(static_cast<unsigned>(tables.size()))]);
+    for (const Attribute& a : chosen.back()->schema) attributes.push_back(a.name());
+  }
+  Relation product = tableProduct(*chosen[0], *chosen[1]);
+  if (count == 3) product = tableProduct(std::move(product), *chosen[2]);
+  const std::string condition = generateCondition(choices, attributes, 0);
+
+  Relation built = tableProduct(*chosen[0], *chosen[1]);
+  if (count == 3) built = tableProduct(std::move(built), *chosen[2]);
+  built.materialise();
+
+  const Selected expected = outcome([&] {
+    CharStream text(condition);
+    return tableSelect(built, text);
+  });
+  const Selected streamed = outcome([&] {
+    CharStream text(condition);
+    return tableSelect(product, text);
+  });
+  if (!sameOutcome(expected, streamed))
+    fail("SELECT over PRODUCT differs from its model", input, condition);
+  const Selected general = outcome([&] {
+    CharStream text(condition);
+    const Condition c(product.schema(), text, true);
+    return selectEachProductRow(product, c);
+  });
+  if (!sameOutcome(expected, general))
+    fail("the general path differs from the model", input, condition);
+  if (rowsMatchSchemas(product)) {
+    const Selected joined = outcome([&] {
+      CharStream text(condition);
+      const Condition c(product.schema(), text, true);
+      return selectByJoin(product, c);
+    });
+    if (!sameOutcome(expected, joined)) fail("the join differs from the model", input, condition);
+  }
+}
+
+#endif
 
 }  // namespace
 
@@ -319,7 +442,15 @@ void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+#if defined(RAEVAL_FUZZ_GRAMMAR)
+  Choices choices(data, size);
+  const std::string generated = generateInput(choices).text;
+  const std::string_view input = generated;
+  checkJoins(choices, input);
+#else
   const std::string_view input(reinterpret_cast<const char*>(data), size);
+#endif
+  if (!productsSmallEnough(input)) return 0;
   StringOutput out;
   bool outOfMemory = false;
   allocatedThisRun = 0;

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
-# Fuzzes raeval in-process for SECONDS (default 60): builds the fuzz preset,
-# seeds the corpus from every end-to-end case's input, checks deep nesting
-# under the sanitizers, then runs one libFuzzer process on a working copy of
-# the corpus. Exits non-zero on any finding (crash, sanitizer report, leak,
-# broken output layout, timeout or memory limit); the reproducers are kept in
+# Fuzzes raeval in-process for SECONDS (default 60) per target: builds the
+# fuzz preset, seeds the corpus from every end-to-end case's input, checks
+# deep nesting under the sanitizers, then runs one libFuzzer process on a
+# working copy of the corpus, and one of the target that knows the grammar
+# (fuzz_raeval_grammar, grammar.h). Exits non-zero on any finding (crash,
+# sanitizer report, leak, broken output layout, a join that differs from its
+# model, timeout or memory limit); the reproducers are kept in
 # build/fuzz/findings/.
 #
 #   tests/fuzz/run.sh [SECONDS]
 #
 # Environment: FUZZ_CORPUS=DIR fuzzes on DIR itself (kept, grown) instead of
-# a temporary copy of the seeds, for long runs spread over several calls.
+# a temporary copy of the seeds, for long runs spread over several calls;
+# FUZZ_GRAMMAR_CORPUS=DIR does the same for the grammar target.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -95,20 +98,32 @@ else
 fi
 echo "seed corpus: $(ls "$work/seeds" | wc -l) inputs"
 
-# --- The run. One process. Inputs up to 4 KiB; the target budgets memory
-# itself (a PRODUCT blow-up ends in std::bad_alloc, which it expects), so the
-# RSS limit and the timeout are there for real faults only.
+# --- The runs: the byte-level target on the seeds, then the target that
+# knows the grammar, each one process for SECONDS. Inputs up to 4 KiB (the
+# grammar target's bytes are choices: 512 are plenty); the target budgets
+# memory itself (a PRODUCT blow-up ends in std::bad_alloc, which it
+# expects), so the RSS limit and the timeout are there for real faults only.
+# -entropic=0: the grammar target's many small inputs run twice as fast.
 before="$(ls "$findings" | wc -l)"
 status=0
-"$fuzzer" "$corpus" \
-  -dict=tests/fuzz/raeval.dict \
-  -max_len=4096 \
-  -timeout=30 \
-  -rss_limit_mb=2560 \
-  -max_total_time="$seconds" \
-  -print_final_stats=1 \
-  -artifact_prefix="$findings/" \
-  2>&1 | tee "$work/fuzz.log" | grep -a --line-buffered -v -E '^#[0-9]+.*(NEW|REDUCE) ' || status=${PIPESTATUS[0]}
+run_fuzzer() { # TARGET CORPUS LOG OPTIONS...
+  local target="$1" dir="$2" log="$3"
+  shift 3
+  "$target" "$dir" "$@" \
+    -timeout=30 \
+    -rss_limit_mb=2560 \
+    -max_total_time="$seconds" \
+    -print_final_stats=1 \
+    -artifact_prefix="$findings/" \
+    2>&1 | tee "$log" | grep -a --line-buffered -v -E '^#[0-9]+.*(NEW|REDUCE) ' || status=${PIPESTATUS[0]}
+}
+run_fuzzer "$fuzzer" "$corpus" "$work/fuzz.log" -dict=tests/fuzz/raeval.dict -max_len=4096
+grammar_corpus="${FUZZ_GRAMMAR_CORPUS:-$work/grammar-corpus}"
+mkdir -p "$grammar_corpus"
+if ((status == 0)); then
+  run_fuzzer "$build/tests/fuzz/fuzz_raeval_grammar" "$grammar_corpus" "$work/grammar.log" \
+    -max_len=512 -entropic=0
+fi
 after="$(ls "$findings" | wc -l)"
 
 if ((status != 0 || after != before)); then
@@ -117,8 +132,8 @@ if ((status != 0 || after != before)); then
     [[ -f "$f" ]] || continue
     echo "  $f: $(od -An -c -v "$f" | tr -s ' \n' ' ' | head -c 400)" >&2
   done
-  echo "reproduce: $fuzzer FILE" >&2
+  echo "reproduce: $fuzzer FILE (fuzz_raeval_grammar for a finding of the grammar run)" >&2
   echo "minimise:  $fuzzer -minimize_crash=1 -max_total_time=60 -artifact_prefix=DIR/ FILE" >&2
   exit 1
 fi
-echo "fuzzing: no finding in ${seconds}s"
+echo "fuzzing: no finding in ${seconds}s of each target"
