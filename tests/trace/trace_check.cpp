@@ -45,14 +45,17 @@ void writeFile(const fs::path& path, std::string_view content) {
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-// The command line's output file for input.
+constexpr const char* kNativeFailed = "(the command line failed)";
+
+// The command line's output file for input; kNativeFailed when its status is
+// not 0 (memory ran out).
 std::string runNative(const std::string& raeval, const fs::path& work, std::string_view input) {
   const fs::path in = work / "node.in";
   const fs::path out = work / "node.out";
   writeFile(in, input);
   fs::remove(out);
   const std::string command = "'" + raeval + "' '" + in.string() + "' '" + out.string() + "'";
-  if (std::system(command.c_str()) != 0) return "(the command line failed)";
+  if (std::system(command.c_str()) != 0) return kNativeFailed;
   return readFile(out);
 }
 
@@ -77,6 +80,7 @@ struct Figures {
   int failedInQuery = 0;
   long nodes = 0;
   long longNodes = 0;
+  long refused = 0;
   int failures = 0;
 };
 
@@ -145,6 +149,13 @@ void checkInput(const std::string& raeval, const fs::path& file, const fs::path&
       if (got != expectedStart) fail(figures, what + ": the command line printed\n" + got);
       continue;
     }
+    // A product too big to build alone (where a SELECT streamed it) is
+    // refused by the command line as a query of its own: nothing to compare.
+    if ((got == kNativeFailed || got.ends_with("\nERROR: Out of memory\n")) &&
+        node.rows > kTracedRows * kTracedRows) {
+      ++figures.refused;
+      continue;
+    }
     ++figures.longNodes;
     // The first rows, then the rest: rows less the traced ones, and the empty line.
     const std::string head = expectedStart.substr(0, expectedStart.size() - 1);
@@ -184,6 +195,7 @@ int main(int argc, char** argv) {
   std::cout << figures.inputs << " inputs: " << figures.succeeded << " succeed, "
             << figures.failedInQuery << " raise an error in the query; " << figures.nodes
             << " nodes run as queries of their own (" << figures.longNodes << " of more than "
-            << kTracedRows << " rows); " << figures.failures << " failures\n";
+            << kTracedRows << " rows; " << figures.refused
+            << " too big for the command line to build alone); " << figures.failures << " failures\n";
   return figures.failures == 0 ? 0 : 1;
 }
