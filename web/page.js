@@ -61,7 +61,7 @@ function run() {
   setRunning(true);
   place.className = 'place';
   place.textContent = 'Running…';
-  worker.postMessage(input.slice());
+  worker.postMessage({input: input.slice(), trace: true});
 }
 
 function stop() {
@@ -96,7 +96,14 @@ function finishRun(result) {
     failRun('The engine could not start in this browser: ' + result.failed);
     return;
   }
-  const {input, started} = running;
+  if (result.stackExceeded) {
+    worker.terminate();
+    startWorker();
+    running.untraced = true;
+    worker.postMessage({input: running.input.slice(), trace: false});
+    return;
+  }
+  const {input, started, untraced} = running;
   running = null;
   lastOutput = result.output ?? textToBytes('ERROR: Out of memory\n');
   lastRun = {result, input, elapsed: performance.now() - started};
@@ -106,6 +113,7 @@ function finishRun(result) {
   const trace = result.trace ? JSON.parse(result.trace) : null;
   language.setTrace(trace, query);
   if (trace && trace.nodes.length) tree.show(trace);
+  else if (untraced) tree.clear('This query nests too deeply for this browser to keep its tree.');
   else tree.clear(result.line > 0 ? 'The tables could not be read: no query was run.' : '');
   setRunning(false);
   if (window.raevalFirstResult === null) window.raevalFirstResult = performance.now();
