@@ -15,7 +15,7 @@ declare -A groups=(
   [test]="cmake ninja-build g++ libgtest-dev python3 dpkg-dev file binutils lintian"
   [tidy]="clang-tidy"
   [sanitize]="clang libclang-rt-14-dev"
-  [web]="emscripten chromium nodejs npm"
+  [web]="emscripten chromium nodejs"
   [windows]="g++-mingw-w64-x86-64-posix wine64 zip"
   [package]="dpkg-dev file binutils lintian"
 )
@@ -37,6 +37,11 @@ for group in "$@"; do
     fi
   done
 done
+# npm comes with some builds of node itself, where Debian's npm package
+# would conflict with it: it is installed only where the command is missing.
+if [[ " $* " == *" web "* ]] && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 ((${#missing[@]} == 0)) && exit 0
 
 if ((EUID != 0)) || ! command -v apt-get >/dev/null; then
