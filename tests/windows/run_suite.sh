@@ -42,8 +42,23 @@ wineserver=/usr/lib/wine/wineserver
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null' EXIT
 
+# The wrapper that stands in for raeval. On a loaded machine wine's client
+# now and then loses its server ("wine client error"), which is wine's
+# failure, not the program's: such a run is made again, up to three times.
 program=$build/raeval-wine
-printf '#!/bin/sh\nexec %q %q "$@"\n' "$wine" "$exe" >"$program"
+cat >"$program" <<WRAPPER
+#!/usr/bin/env bash
+out=\$(mktemp) err=\$(mktemp)
+trap 'rm -f "\$out" "\$err"' EXIT
+for try in 1 2 3; do
+  $(printf '%q %q' "$wine" "$exe") "\$@" >"\$out" 2>"\$err"
+  status=\$?
+  grep -q '^wine client error' "\$err" || break
+done
+cat "\$out"
+cat "\$err" >&2
+exit \$status
+WRAPPER
 chmod +x "$program"
 
 failures=0
