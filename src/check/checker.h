@@ -63,9 +63,10 @@ struct InstanceResult {
   int points = 0;  // earned: the instance's points when right, else 0
   int pointsPossible = 0;
 
-  // wrong-result: rows missing from the answer and in excess in it (set and
-  // bag policies, in ascending row order), or the first order difference
-  // (list policy, when the rows as a bag agree; else missing and excess).
+  // wrong-result: the rows missing from the answer and those in excess in
+  // it, in ascending row order (under the list policy, counted as under the
+  // bag policy; both empty when only the order differs), and under the list
+  // policy the first place where the two lists differ.
   std::vector<RowDifference> missing;
   std::vector<RowDifference> excess;
   std::optional<OrderDifference> order;

@@ -3,6 +3,7 @@
 #include <limits>
 #include <new>
 
+#include "model/evaluation_budget.h"
 #include "model/memory_limit.h"
 
 namespace {
@@ -71,6 +72,7 @@ std::uint64_t Relation::valueCount() const {
 void Relation::materialise() {
   if (!isProduct()) return;
   requireRoomToBuild(*this);
+  spendBudget(valueCount());
   auto rows = std::make_unique<RowList>();
   ProductCursor cursor(*this);
   while (cursor.next()) rows->push_back(joinParts(cursor.parts().data(), cursor.parts().size()));
@@ -125,6 +127,7 @@ ProductCursor::ProductCursor(const Relation& relation) {
 
 bool ProductCursor::next() {
   if (done_) return false;
+  spendBudget(0);
   const std::size_t n = lists_.size();
   std::size_t from = 0;  // the factors from here on start over
   if (started_) {
