@@ -110,7 +110,7 @@ std::vector<std::string> verdictDetails(const InstanceResult& result, bool showR
       lines.push_back("the answer ran past the " + result.limit + " limit of one evaluation");
       break;
     case Verdict::WRONG_RESULT: {
-      lines.push_back("the answer has " + rowsText(result.answerRows) + ", the reference " +
+      lines.push_back("the answer has " + rowsText(result.answerRows) + ", the reference has " +
                       rowsText(result.referenceRows));
       if (result.order) {
         const OrderDifference& order = *result.order;

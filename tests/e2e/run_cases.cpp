@@ -192,9 +192,13 @@ std::vector<Case> parseCases(const fs::path& file) {
 
   std::vector<Case> cases;
   Section* open = nullptr;
+  // A file's lines are written after "| " ("|" alone for an empty line), so
+  // that a file may hold lines that start with "=== " or "--- ".
+  bool openIsFile = false;
   bool noEol = false;
   bool escaped = false;
   auto closeSection = [&] {
+    openIsFile = false;
     if (open == nullptr) return;
     if (noEol && !open->text.empty() && open->text.back() == '\n') open->text.pop_back();
     if (escaped) open->text = unescape(open->text);
@@ -254,6 +258,7 @@ std::vector<Case> parseCases(const fs::path& file) {
           fail(i, "a file outside the case's folder: " + words[1]);
         c.files.emplace_back(words[1], Section{});
         open = &c.files.back().second;
+        openIsFile = true;
       } else if (kind == "existing-output") {
         open = &c.existingOutput;
       } else if (kind == "memory-limit" && words.size() == 2) {
@@ -286,7 +291,12 @@ std::vector<Case> parseCases(const fs::path& file) {
       if (cases.empty() && (line.empty() || line[0] == '#')) continue;
       fail(i, "text outside a content section");
     }
-    open->text += line;
+    if (openIsFile) {
+      if (line != "|" && !startsWith(line, "| ")) fail(i, "a file's line that does not start with \"| \"");
+      open->text += line.substr(line.size() > 1 ? 2 : 1);
+    } else {
+      open->text += line;
+    }
     open->text += '\n';
   }
   closeSection();
