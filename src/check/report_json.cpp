@@ -201,7 +201,7 @@ std::string gradescopeReport(const Sheet& sheet, const SubmissionResult& submiss
        (sheet.title.empty() ? sheet.path : sheet.title) + ": " +
            pointsText(pointsOf(submission), pointsPossibleOf(submission)) + ", " +
            std::to_string(right) + " of " + std::to_string(submission.answers.size()) +
-           " exercises right.");
+           (submission.answers.size() == 1 ? " exercise" : " exercises") + " right.");
   key(json, "tests");
   json += '[';
   bool first = true;
