@@ -128,8 +128,8 @@ Options:
   --exercise ID        check exercise ID only; a .txt answer answers it
   --json               write the report as JSON
   --gradescope         write Gradescope's results.json
-  --time-limit SECONDS for one evaluation (default 10)
-  --memory-limit MIB   for one evaluation (default 1024)
+  --time-limit SECONDS for one evaluation (default 2)
+  --memory-limit MIB   for one evaluation (default 320)
   --help               print this help and exit
   --version            print the version and exit
 

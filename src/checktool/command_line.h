@@ -18,8 +18,8 @@ struct CheckCommand {
   std::vector<std::string> answerPaths;
   std::optional<std::string> exercise;
   // For one evaluation of an answer on one instance.
-  double timeLimitSeconds = 10;
-  long long memoryLimitMiB = 1024;
+  double timeLimitSeconds = 2;
+  long long memoryLimitMiB = 320;
 };
 
 // Reads the arguments after the program's name. Options and operands may
