@@ -146,6 +146,9 @@ TEST(SheetTest, RefusesABrokenSheetAtItsLine) {
       {"references that disagree on names", kInstance +
        "=== exercise e\n--- columns names\n--- reference T\n--- reference RENAME(T, U(y))\n",
        "s:8: references 1 and 2 of exercise \"e\" disagree on instance \"i\" (wrong-schema)"},
+      {"reference breaking its own rule",
+       kInstance + "=== exercise e\n--- reference SELECT(T, NOT(EQ(x, 1)))\n--- forbid NOT\n",
+       "s:6: reference 1 of exercise \"e\" on instance \"i\": breaks its own rule: NOT is not allowed"},
       {"sheet block not first", kInstance + "=== sheet S\n", "s:5: the \"=== sheet\" block must come first"},
       {"text before the first block", "hello\n" + kInstance, "s:1: text before the first block"},
       {"text outside a section", kInstance + "=== exercise e\nstray\n--- reference T\n",

@@ -43,7 +43,7 @@ The names of the sailors who reserved a red boat.
 --- reference PROJECT(SELECT(PRODUCT(S, PRODUCT(RENAME(R, R(rsid, rbid)), B)), AND(EQ(sid, rsid), AND(EQ(rbid, bid), EQ(color, 'red')))), sname)
 --- forbid MINUS NOT
 === exercise everyone
---- reference S
+--- reference PROJECT(PRODUCT(S, PROJECT(B, bid)), sid, sname)
 --- require PRODUCT
 --- instances small
 )";
@@ -138,7 +138,7 @@ TEST(VerdictTest, SchemaErrorRuleLimitAndMissingVerdicts) {
       {"red", "PROJECT(SELECT(RENAME(S, MINUS(NOT, sname)), EQ(NOT, 1)), sname)",
        Verdict::WRONG_RESULT, ""},
       {"everyone", "S", Verdict::NOT_ALLOWED, "PRODUCT is required"},
-      {"everyone", "PROJECT(PRODUCT(S, PROJECT(B, bid)), sid, sname)", Verdict::RIGHT, ""},
+      {"everyone", "PROJECT(PRODUCT(PROJECT(B, color), S), sid, sname)", Verdict::RIGHT, ""},
       {"everyone", "PRODUCT(S, S)", Verdict::WRONG_SCHEMA,
        "S(sid int, sname char(8), sid int, sname char(8)) | S(sid int, sname char(8))"},
   };
