@@ -11,9 +11,11 @@
 
 #include "check/checker.h"
 #include "check/compare.h"
+#include "check/rules.h"
 #include "check/run.h"
 #include "io/table_loader.h"
 #include "model/query_error.h"
+#include "query/trace.h"
 
 namespace {
 
@@ -382,7 +384,8 @@ class SheetReader {
       std::vector<Outcome> outcomes;
       for (std::size_t r = 0; r < exercise.references.size(); ++r) {
         const Reference& reference = exercise.references[r];
-        Outcome outcome = runQuery(reference.query, instance.registry, limits_);
+        QueryTrace trace;
+        Outcome outcome = runQuery(reference.query, instance.registry, limits_, &trace);
         const std::string which = "reference " + std::to_string(r + 1) + " of exercise " +
                                   quoted(exercise.id) + " on instance " + quoted(instance.name);
         if (outcome.kind == OutcomeKind::ERROR) {
@@ -392,6 +395,8 @@ class SheetReader {
         if (outcome.kind == OutcomeKind::LIMIT) {
           fail(reference.line, which + ": runs past the " + outcome.limit + " limit");
         }
+        const std::string rule = brokenRule(exercise, trace, true);
+        if (!rule.empty()) fail(reference.line, which + ": breaks its own rule: " + rule);
         if (r > 0) {
           InstanceResult compared;
           compareResults(*outcome.result, *outcomes.front().result, exercise.rows,
