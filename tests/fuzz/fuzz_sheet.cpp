@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -31,7 +31,8 @@ void checkRefusal(const SheetError& error, std::string_view text) {
   const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
   if (error.line() < 1 || error.line() > lines + 1) fault("line out of range", error.what());
   const std::string prefix = "fuzz:" + std::to_string(error.line()) + ": ";
-  if (!std::string_view(error.what()).starts_with(prefix)) fault("badly formed refusal", error.what());
+  if (!std::string_view(error.what()).starts_with(prefix))
+    fault("badly formed refusal", error.what());
   if (error.message().empty()) fault("refusal without a message", error.what());
 }
 
