@@ -57,11 +57,13 @@ class ConditionScanner {
     if (wordEnd == node.begin) return std::nullopt;
     const std::string_view word = query_.substr(node.begin, wordEnd - node.begin);
     if (at >= query_.size() || query_[at] != '(') {
-      node.literal = std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+      node.literal =
+          std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
       node.end = wordEnd;
       return node;
     }
-    for (const char c : word) node.keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    for (const char c : word)
+      node.keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
     node.keywordEnd = wordEnd;
     ++at;  // "("
     for (;;) {
@@ -96,7 +98,8 @@ class MutantMaker {
 
   // The query with [begin, end) replaced by text.
   void splice(std::size_t begin, std::size_t end, const std::string& text, std::string change) {
-    std::string mutated = std::string(query_.substr(0, begin)) + text + std::string(query_.substr(end));
+    std::string mutated =
+        std::string(query_.substr(0, begin)) + text + std::string(query_.substr(end));
     add(std::move(mutated), std::move(change), begin, end);
   }
 
@@ -105,7 +108,8 @@ class MutantMaker {
     for (const Mutant& other : mutants_) {
       if (other.query == mutated) return;
     }
-    mutants_.push_back({std::move(mutated), std::move(change), begin + 1, std::max(begin + 1, end)});
+    mutants_.push_back(
+        {std::move(mutated), std::move(change), begin + 1, std::max(begin + 1, end)});
   }
 
   std::string text(std::size_t begin, std::size_t end) const {
@@ -119,10 +123,14 @@ class MutantMaker {
                  std::size_t selectEnd, const std::string& operand) {
     if (node.keyword.empty()) return;
     static const std::vector<std::pair<std::string, std::string>> kNeighbours = {
-        {"GT", "GTE"}, {"GTE", "GT"}, {"LT", "LTE"}, {"LTE", "LT"}, {"EQ", "NEQ"}, {"NEQ", "EQ"},
-        {"AND", "OR"}, {"OR", "AND"}};
+        {"GT", "GTE"}, {"GTE", "GT"}, {"LT", "LTE"}, {"LTE", "LT"},
+        {"EQ", "NEQ"}, {"NEQ", "EQ"}, {"AND", "OR"}, {"OR", "AND"}};
     for (const auto& [from, to] : kNeighbours) {
-      if (node.keyword == from) splice(node.begin, node.keywordEnd, to, from + " -> " + to);
+      if (node.keyword != from) continue;
+      std::string change = from;
+      change += " -> ";
+      change += to;
+      splice(node.begin, node.keywordEnd, to, std::move(change));
     }
     const bool comparison = node.keyword != "AND" && node.keyword != "OR" && node.keyword != "NOT";
     if (node.keyword == "AND") {
@@ -207,7 +215,8 @@ void formMutants(std::string_view query, const QueryTrace& trace, const TraceNod
                  "PROJECT left out");
     const auto args = argumentsOf(query, node, first);
     if (!args) return;
-    const std::vector<std::string> names = splitNames(query.substr(args->first, args->second - args->first));
+    const std::vector<std::string> names =
+        splitNames(query.substr(args->first, args->second - args->first));
     if (names.size() > 1) {
       for (std::size_t i = 0; i < names.size(); ++i) {
         std::vector<std::string> fewer = names;

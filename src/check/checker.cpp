@@ -140,8 +140,7 @@ AnswerResult checkAnswer(const Sheet& sheet, const Exercise& exercise, std::stri
         result.verdict = Verdict::LIMIT;
         result.limit = reference.kind == OutcomeKind::LIMIT ? reference.limit : "time";
       } else {
-        compareResults(*outcome.result, *reference.result, exercise.rows, exercise.columns,
-                       result);
+        compareResults(*outcome.result, *reference.result, exercise.rows, exercise.columns, result);
         if (result.verdict == Verdict::WRONG_RESULT && options.counterexamples &&
             instance.counterexampleShown) {
           result.counterexample = shrink(exercise, instance, query, options);

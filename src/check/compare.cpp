@@ -66,7 +66,7 @@ void differences(const std::vector<Counted>& answer, const std::vector<Counted>&
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < answer.size() || j < reference.size()) {
-    const int order = i == answer.size()       ? 1
+    const int order = i == answer.size()      ? 1
                       : j == reference.size() ? -1
                                               : compareRows(*answer[i].row, *reference[j].row);
     if (order < 0) {

@@ -61,4 +61,3 @@ std::string brokenRule(const Exercise& exercise, const QueryTrace& trace, bool r
   }
   return {};
 }
-

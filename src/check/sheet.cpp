@@ -78,8 +78,8 @@ std::pair<std::string_view, std::string_view> nameAndRest(std::string_view line)
 bool isIdentifier(std::string_view id) {
   if (id.empty()) return false;
   return std::all_of(id.begin(), id.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
   });
 }
 
@@ -179,7 +179,9 @@ class SheetReader {
     bool text = false;
     while (const Line* section = nextSection()) {
       const auto [name, rest] = nameAndRest(section->text);
-      if (name != "text") fail(section->number, "unknown section " + quoted("--- " + std::string(name)) + " in the sheet block");
+      if (name != "text")
+        fail(section->number,
+             "unknown section " + quoted("--- " + std::string(name)) + " in the sheet block");
       if (text) fail(section->number, "a second \"--- text\"");
       text = true;
       sheet_.text = joined(content());
@@ -234,8 +236,8 @@ class SheetReader {
     try {
       loadTableLines(texts, instance.registry, instance.tableNames, failed);
     } catch (const QueryError& error) {
-      fail(tables[failed].number, "a table of instance " + quoted(instance.name) +
-                                      " does not load: " + error.message());
+      fail(tables[failed].number,
+           "a table of instance " + quoted(instance.name) + " does not load: " + error.message());
     }
     if (instance.tableNames.empty()) {
       fail(header.number, "instance " + quoted(instance.name) + " has no table");
@@ -246,15 +248,16 @@ class SheetReader {
   void readKeywords(const Line& section, std::string_view name, std::string_view rest,
                     std::vector<std::string>& into) {
     const std::vector<std::string_view> given = words(rest);
-    if (given.empty()) fail(section.number, quoted("--- " + std::string(name)) + " names no keyword");
+    if (given.empty())
+      fail(section.number, quoted("--- " + std::string(name)) + " names no keyword");
     for (const std::string_view word : given) {
       std::string keyword(word);
       for (char& c : keyword) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
       }
       if (std::find(kKeywords.begin(), kKeywords.end(), keyword) == kKeywords.end()) {
-        fail(section.number, "unknown keyword " + quoted(word) + " in " +
-                                 quoted("--- " + std::string(name)));
+        fail(section.number,
+             "unknown keyword " + quoted(word) + " in " + quoted("--- " + std::string(name)));
       }
       if (std::find(into.begin(), into.end(), keyword) == into.end()) into.push_back(keyword);
     }
@@ -371,7 +374,8 @@ class SheetReader {
         }
       }
       chosen.insert(chosen.end(), exercise.instances.begin(), exercise.instances.end());
-      if (chosen.empty()) fail(exercise.line, "exercise " + quoted(exercise.id) + " has no instance");
+      if (chosen.empty())
+        fail(exercise.line, "exercise " + quoted(exercise.id) + " has no instance");
       exercise.instances = std::move(chosen);
     }
   }
@@ -396,11 +400,16 @@ class SheetReader {
           fail(reference.line, which + ": runs past the " + outcome.limit + " limit");
         }
         const std::string rule = brokenRule(exercise, trace, true);
-        if (!rule.empty()) fail(reference.line, which + ": breaks its own rule: " + rule);
+        if (!rule.empty()) {
+          std::string message = which;
+          message += ": breaks its own rule: ";
+          message += rule;
+          fail(reference.line, message);
+        }
         if (r > 0) {
           InstanceResult compared;
-          compareResults(*outcome.result, *outcomes.front().result, exercise.rows,
-                         exercise.columns, compared);
+          compareResults(*outcome.result, *outcomes.front().result, exercise.rows, exercise.columns,
+                         compared);
           if (compared.verdict != Verdict::RIGHT) {
             fail(reference.line, "references 1 and " + std::to_string(r + 1) + " of exercise " +
                                      quoted(exercise.id) + " disagree on instance " +

@@ -98,8 +98,8 @@ struct Reference {
 
 struct Exercise {
   std::string id;
-  std::string text;  // what the student reads; may be empty
-  std::size_t line = 0;  // the sheet's line of its "=== exercise"
+  std::string text;                   // what the student reads; may be empty
+  std::size_t line = 0;               // the sheet's line of its "=== exercise"
   std::vector<Reference> references;  // at least one
   RowPolicy rows = RowPolicy::SET;
   ColumnPolicy columns = ColumnPolicy::POSITION;

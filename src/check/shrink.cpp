@@ -38,11 +38,14 @@ RowSelection shrinkRows(const std::vector<std::size_t>& tableSizes,
     bool removed = false;
     std::size_t start = 0;
     while (start < items.size()) {
-      if (std::chrono::steady_clock::now() >= deadline) return selectionOf(items, tableSizes.size());
+      if (std::chrono::steady_clock::now() >= deadline)
+        return selectionOf(items, tableSizes.size());
       const std::size_t end = std::min(start + chunk, items.size());
       candidate.clear();
-      candidate.insert(candidate.end(), items.begin(), items.begin() + static_cast<std::ptrdiff_t>(start));
-      candidate.insert(candidate.end(), items.begin() + static_cast<std::ptrdiff_t>(end), items.end());
+      candidate.insert(candidate.end(), items.begin(),
+                       items.begin() + static_cast<std::ptrdiff_t>(start));
+      candidate.insert(candidate.end(), items.begin() + static_cast<std::ptrdiff_t>(end),
+                       items.end());
       if (differs(selectionOf(candidate, tableSizes.size()))) {
         items.swap(candidate);
         removed = true;

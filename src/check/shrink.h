@@ -46,5 +46,4 @@ bool resultsDiffer(std::string_view a, std::string_view b, const TableRegistry& 
 // shrinkRows over the rows of tables, on which a and b must differ.
 RowSelection shrinkDifference(const std::vector<const Table*>& tables, std::string_view a,
                               std::string_view b, RowPolicy rows, ColumnPolicy columns,
-                              const Limits& limits,
-                              std::chrono::steady_clock::time_point deadline);
+                              const Limits& limits, std::chrono::steady_clock::time_point deadline);

@@ -1,13 +1,12 @@
 // The evaluation budget: the cap on values built, the deadline, and that
 // nothing is counted where no budget is set.
-#include "model/evaluation_budget.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 
 #include "check/run.h"
+#include "model/evaluation_budget.h"
 #include "model/table.h"
 
 namespace {

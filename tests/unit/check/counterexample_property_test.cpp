@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "check/audit.h"
-#include "check/shrink.h"
 #include "check/sheet.h"
+#include "check/shrink.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ class RandomQueries {
     const std::uint64_t pick = depth >= 2 ? 0 : below(5);
     if (pick <= 1) {
       const std::string left = attributes[below(attributes.size())];
-      const std::string right = below(2) == 0 ? std::to_string(below(4))
-                                              : attributes[below(attributes.size())];
+      const std::string right =
+          below(2) == 0 ? std::to_string(below(4)) : attributes[below(attributes.size())];
       return kComparisons[below(kComparisons.size())] + "(" + left + ", " + right + ")";
     }
     if (pick == 2) return "NOT(" + condition(attributes, depth + 1) + ")";
@@ -93,17 +93,16 @@ TEST(CounterexampleProperty, ShrunkTablesTellTheQueriesApartAndNoRowCanGo) {
       const std::vector<const Table*> whole = tablesNamed(tables, names);
       const RowSelection selection =
           shrinkDifference(whole, mutant.query, query, rows, columns, limits, later);
-      ASSERT_TRUE(resultsDiffer(mutant.query, query, selectRows(whole, selection), rows, columns,
-                                limits))
+      ASSERT_TRUE(
+          resultsDiffer(mutant.query, query, selectRows(whole, selection), rows, columns, limits))
           << mutant.query << " against " << query;
       for (std::size_t t = 0; t < selection.size(); ++t) {
         for (std::size_t i = 0; i < selection[t].size(); ++i) {
           RowSelection smaller = selection;
           smaller[t].erase(smaller[t].begin() + static_cast<std::ptrdiff_t>(i));
-          EXPECT_FALSE(resultsDiffer(mutant.query, query, selectRows(whole, smaller), rows,
-                                     columns, limits))
-              << "a row of " << names[t] << " could go: " << mutant.query << " against "
-              << query;
+          EXPECT_FALSE(
+              resultsDiffer(mutant.query, query, selectRows(whole, smaller), rows, columns, limits))
+              << "a row of " << names[t] << " could go: " << mutant.query << " against " << query;
         }
       }
       ++shrunk;

@@ -99,7 +99,8 @@ TEST(SheetTest, ReadsBlocksSectionsPoliciesAndInstances) {
 
 TEST(SheetTest, ReadsCrlfLinesAndAByteOrderMark) {
   const Sheet sheet = readSheet(
-      "\xEF\xBB\xBF=== instance i visible\r\nT(x int)\r\n7\r\n=== exercise e\r\n--- reference T\r\n",
+      "\xEF\xBB\xBF=== instance i visible\r\nT(x int)\r\n7\r\n=== exercise e\r\n--- reference "
+      "T\r\n",
       "crlf.sheet");
   EXPECT_EQ(sheet.instances[0].registry.findTable("T")->rows.size(), 1U);
   EXPECT_EQ(sheet.exercises[0].references[0].query, "T");
@@ -124,14 +125,17 @@ TEST(SheetTest, RefusesABrokenSheetAtItsLine) {
        "s:7: unknown columns policy \"name\" (position or names)"},
       {"duplicate exercise", kInstance + "=== exercise e\n--- reference T\n=== exercise e\n",
        "s:7: a second exercise \"e\" (the first at line 5)"},
-      {"duplicate instance", kInstance + kInstance, "s:5: a second instance \"i\" (the first at line 1)"},
+      {"duplicate instance", kInstance + kInstance,
+       "s:5: a second instance \"i\" (the first at line 1)"},
       {"unknown instance", kInstance + "=== exercise e\n--- reference T\n--- instances i j\n",
        "s:7: unknown instance \"j\""},
-      {"no reference", kInstance + "=== exercise e\n--- text\nx\n", "s:5: exercise \"e\" has no reference"},
+      {"no reference", kInstance + "=== exercise e\n--- text\nx\n",
+       "s:5: exercise \"e\" has no reference"},
       {"no instance", "=== exercise e\n--- reference T\n", "s:1: exercise \"e\" has no instance"},
       {"bad keyword", kInstance + "=== exercise e\n--- reference T\n--- forbid JOIN\n",
        "s:7: unknown keyword \"JOIN\" in \"--- forbid\""},
-      {"forbidden and required", kInstance + "=== exercise e\n--- reference T\n--- forbid SELECT\n--- require select\n",
+      {"forbidden and required",
+       kInstance + "=== exercise e\n--- reference T\n--- forbid SELECT\n--- require select\n",
        "s:5: SELECT is both forbidden and required"},
       {"table that does not load", "=== instance i visible\nT(x int)\n1\nx\n",
        "s:4: a table of instance \"i\" does not load: Input> Not int or string"},
@@ -139,23 +143,28 @@ TEST(SheetTest, RefusesABrokenSheetAtItsLine) {
        "s:2: a table of instance \"i\" does not load: Table name error"},
       {"reference raising an error",
        kInstance + "=== exercise e\n--- reference T\n--- reference SELECT(T, GT(z, 1))\n",
-       "s:7: reference 2 of exercise \"e\" on instance \"i\": ERROR: Construct error: scheme mismatch (at column 14)"},
+       "s:7: reference 2 of exercise \"e\" on instance \"i\": ERROR: Construct error: scheme "
+       "mismatch (at column 14)"},
       {"references that disagree",
        kInstance + "=== exercise e\n--- reference T\n--- reference SELECT(T, GT(x, 1))\n",
        "s:7: references 1 and 2 of exercise \"e\" disagree on instance \"i\" (wrong-result)"},
-      {"references that disagree on names", kInstance +
-       "=== exercise e\n--- columns names\n--- reference T\n--- reference RENAME(T, U(y))\n",
+      {"references that disagree on names",
+       kInstance +
+           "=== exercise e\n--- columns names\n--- reference T\n--- reference RENAME(T, U(y))\n",
        "s:8: references 1 and 2 of exercise \"e\" disagree on instance \"i\" (wrong-schema)"},
       {"reference breaking its own rule",
        kInstance + "=== exercise e\n--- reference SELECT(T, NOT(EQ(x, 1)))\n--- forbid NOT\n",
-       "s:6: reference 1 of exercise \"e\" on instance \"i\": breaks its own rule: NOT is not allowed"},
-      {"sheet block not first", kInstance + "=== sheet S\n", "s:5: the \"=== sheet\" block must come first"},
+       "s:6: reference 1 of exercise \"e\" on instance \"i\": breaks its own rule: NOT is not "
+       "allowed"},
+      {"sheet block not first", kInstance + "=== sheet S\n",
+       "s:5: the \"=== sheet\" block must come first"},
       {"text before the first block", "hello\n" + kInstance, "s:1: text before the first block"},
       {"text outside a section", kInstance + "=== exercise e\nstray\n--- reference T\n",
        "s:6: text outside a section"},
       {"text after a one-line section", kInstance + "=== exercise e\n--- reference T\nT\n",
        "s:7: text after \"--- reference\""},
-      {"visibility missing", "=== instance i\nT(x int)\n", "s:1: instance \"i\" must be visible or hidden"},
+      {"visibility missing", "=== instance i\nT(x int)\n",
+       "s:1: instance \"i\" must be visible or hidden"},
       {"bad points", "=== instance i visible points x\nT(x int)\n",
        "s:1: points must be a whole number, not \"x\""},
       {"unknown instance option", "=== instance i visible counterexample maybe\nT(x int)\n",

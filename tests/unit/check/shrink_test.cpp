@@ -37,10 +37,7 @@ TEST(ShrinkTest, KeepsExactlyTheRowsADifferenceNeeds) {
        [](const RowSelection& s) { return holds(s, 2, 3); },
        {{}, {}, {3}}},
       // Any two rows of the first table do: ddmin keeps the last two it meets.
-      {"two rows of any",
-       {6},
-       [](const RowSelection& s) { return s[0].size() >= 2; },
-       {{4, 5}}},
+      {"two rows of any", {6}, [](const RowSelection& s) { return s[0].size() >= 2; }, {{4, 5}}},
       {"nothing at all", {3, 3}, [](const RowSelection&) { return true; }, {{}, {}}},
   };
   for (const Case& c : cases) {

@@ -147,7 +147,8 @@ TEST(VerdictTest, SchemaErrorRuleLimitAndMissingVerdicts) {
     EXPECT_EQ(answer.verdict, c.verdict) << c.query;
     const InstanceResult& first = answer.instances[0];
     std::string detail;
-    if (c.verdict == Verdict::WRONG_SCHEMA) detail = first.answerSchema + " | " + first.referenceSchema;
+    if (c.verdict == Verdict::WRONG_SCHEMA)
+      detail = first.answerSchema + " | " + first.referenceSchema;
     if (c.verdict == Verdict::ERROR) {
       detail = first.errorLine + " @" + std::to_string(first.errorColumn);
     }
@@ -178,15 +179,15 @@ TEST(VerdictTest, ARunawayAnswerGetsLimitAndTheNextAnswerIsChecked) {
   CheckOptions options;
   options.limits.values = 100'000;
   // A comparison the join cannot hash: every pair is tested and most are kept.
-  const AnswerResult runaway = checkAnswer(
-      sheet, sheet.exercises[0], "SELECT(PRODUCT(A, PRODUCT(B, A)), LT(a, b))", options);
+  const AnswerResult runaway = checkAnswer(sheet, sheet.exercises[0],
+                                           "SELECT(PRODUCT(A, PRODUCT(B, A)), LT(a, b))", options);
   EXPECT_EQ(runaway.verdict, Verdict::LIMIT);
   EXPECT_EQ(runaway.instances[0].limit, "memory");
 
   options.limits.values = std::uint64_t{1} << 50;
   options.limits.milliseconds = 50;
-  const AnswerResult slow = checkAnswer(
-      sheet, sheet.exercises[0], "SELECT(PRODUCT(A, PRODUCT(B, A)), LT(a, b))", options);
+  const AnswerResult slow = checkAnswer(sheet, sheet.exercises[0],
+                                        "SELECT(PRODUCT(A, PRODUCT(B, A)), LT(a, b))", options);
   EXPECT_EQ(slow.verdict, Verdict::LIMIT);
   EXPECT_EQ(slow.instances[0].limit, "time");
 
@@ -209,8 +210,7 @@ TEST(VerdictTest, RowAndColumnPolicies) {
       {"list", "PROJECT(T, x)", Verdict::WRONG_RESULT, "-1x1 @3:|1"},
       // The merge of 2 with 1, 1 gives 1, 1, 2.
       {"bag", "UNION(SELECT(T, EQ(x, 2)), SELECT(T, EQ(x, 1)))", Verdict::RIGHT, ""},
-      {"list", "UNION(SELECT(T, EQ(x, 2)), SELECT(T, EQ(x, 1)))", Verdict::WRONG_RESULT,
-       "@2:1|2"},
+      {"list", "UNION(SELECT(T, EQ(x, 2)), SELECT(T, EQ(x, 1)))", Verdict::WRONG_RESULT, "@2:1|2"},
       {"list", "SELECT(T, GT(x, 0))", Verdict::RIGHT, ""},
       {"set", "SELECT(T, GT(x, 1))", Verdict::WRONG_RESULT, "-1x1"},
       {"bag", "SELECT(T, LT(x, 2))", Verdict::WRONG_RESULT, "-2x1"},
@@ -222,10 +222,10 @@ TEST(VerdictTest, RowAndColumnPolicies) {
       {"set\n--- columns names", "RENAME(T, U(x))", Verdict::RIGHT, ""},
   };
   for (const Case& c : cases) {
-    const Sheet sheet = readSheet(std::string("=== instance i visible\nT(x int)\n1\n2\n1\n") +
-                                      "=== exercise e\n--- reference T\n--- rows " + c.policy +
-                                      "\n",
-                                  "policies");
+    const Sheet sheet =
+        readSheet(std::string("=== instance i visible\nT(x int)\n1\n2\n1\n") +
+                      "=== exercise e\n--- reference T\n--- rows " + c.policy + "\n",
+                  "policies");
     const AnswerResult answer = checkAnswer(sheet, sheet.exercises[0], c.query);
     EXPECT_EQ(answer.verdict, c.verdict) << c.policy << ": " << c.query;
     const InstanceResult& result = answer.instances[0];
