@@ -1,8 +1,11 @@
 #include "checktool/run_check.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <new>
 #include <sstream>
 #include <string>
@@ -44,8 +47,10 @@ std::string readSheetFile(const std::string& path) {
 
 Limits limitsOf(const CheckCommand& command) {
   Limits limits;
-  limits.milliseconds = static_cast<std::uint32_t>(command.timeLimitSeconds * 1000 + 0.5);
-  if (limits.milliseconds == 0) limits.milliseconds = 1;
+  // At least a millisecond, and at most what the limit can hold (some 49 days).
+  const long long milliseconds = std::llround(command.timeLimitSeconds * 1000);
+  limits.milliseconds = static_cast<std::uint32_t>(
+      std::clamp<long long>(milliseconds, 1, std::numeric_limits<std::uint32_t>::max()));
   // A value takes 16 bytes; the rows and tables around them are left out.
   limits.values = static_cast<std::uint64_t>(command.memoryLimitMiB) * 1024 * 1024 / 16;
   return limits;
