@@ -105,6 +105,11 @@ class SheetReader {
     while (at_ < lines_.size()) {
       const Line& line = lines_[at_++];
       const auto [kind, rest] = nameAndRest(line.text);
+      if (startsSection(line.text)) {
+        // Only an instance block ends at a section: its tables are its content.
+        fail(line.number, "unknown section " + quoted("--- " + std::string(kind)) +
+                              " in an instance block");
+      }
       if (kind == "sheet") {
         if (!first) fail(line.number, "the \"=== sheet\" block must come first");
         readSheetBlock(line, rest);
