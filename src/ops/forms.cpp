@@ -10,26 +10,56 @@
 
 #include "model/query_error.h"
 #include "ops/operators.h"
+#include "query/condition.h"
+#include "query/token.h"
+#include "query/trace.h"
 #include "text/chars.h"
 
 namespace {
 
+// Consumes the character after an operand or an argument, after any blanks,
+// without examining it: "," or ")" in well-formed text, but anything is
+// taken. The end of the text is no error.
+void separatorStep(Query& query, char& current) {
+  if (nextNonBlank(query.text, current) && !isBlank(current)) {
+    recordDelimiter(query.trace, current, query.text.column());
+  }
+}
+
 // Reads names separated by commas up to a ")", starting from current.
 // Blanks are dropped anywhere and empty names are kept; a list that stops
 // at once holds one empty name. Raises endMessage when the text ends first.
-// current is left on the ")".
-std::vector<std::string> readNameList(CharStream& text, char& current, const char* endMessage) {
+// current is left on the ")". Each name read is a token and an argument.
+std::vector<std::string> readNameList(Query& query, char& current, const char* endMessage) {
+  CharStream& text = query.text;
+  QueryTrace* const trace = query.trace;
   std::vector<std::string> names;
   std::string name;
+  std::size_t first = 0;
+  std::size_t last = 0;
+  const auto endName = [&] {
+    if (trace != nullptr && !name.empty() && trace->token(TokenKind::ATTRIBUTE, first, last)) {
+      trace->argument(first, last, name);
+    }
+  };
   while (current != ')') {
     if (current == ',') {
+      endName();
+      recordDelimiter(trace, current, text.column());
       names.push_back(std::move(name));
       name.clear();
     } else if (!isBlank(current)) {
+      if (name.empty()) first = text.column();
+      last = text.column();
       name += current;
     }
-    if (!text.get(current)) throw QueryError(endMessage);
+    if (!text.get(current)) {
+      endName();
+      throw QueryError(endMessage);
+    }
   }
+  endName();
+  recordDelimiter(trace, current, text.column());
   names.push_back(std::move(name));
   return names;
 }
@@ -47,9 +77,9 @@ Relation evaluateTable(Query& query) {
 template <Table (*op)(const Relation&, const Relation&)>
 Relation readTwoOperandForm(Query& query, char current, RowUse /*use*/) {
   const Relation left = evaluateTable(query);
-  nextNonBlank(query.text, current);
+  separatorStep(query, current);
   const Relation right = evaluateTable(query);
-  nextNonBlank(query.text, current);
+  separatorStep(query, current);
   return op(left, right);
 }
 
@@ -58,37 +88,51 @@ Relation readTwoOperandForm(Query& query, char current, RowUse /*use*/) {
 // here, before anything else is read, if it could not be built.
 Relation readProduct(Query& query, char current, RowUse use) {
   Relation left = evaluateExpression(query, use);
-  nextNonBlank(query.text, current);
+  separatorStep(query, current);
   Relation right = evaluateExpression(query, use);
-  nextNonBlank(query.text, current);
+  separatorStep(query, current);
   Relation product = tableProduct(std::move(left), std::move(right));
   if (use == RowUse::TABLE) requireRoomToBuild(product);
   return product;
 }
 
 // PROJECT: operand, separator, names up to ")". The ")" that ends the list
-// is the form's own.
+// is the form's own. Where the text ends right after the separator, the
+// list is that separator: a ")" is a list of one empty name, anything else
+// a list that never ends.
 Relation readProject(Query& query, char current, RowUse /*use*/) {
   const Relation source = evaluateTable(query);
-  nextNonBlank(query.text, current);
-  query.text.get(current);  // blanks are not skipped: the list drops them
-  const std::vector<std::string> names = readNameList(query.text, current, msg::kProjectEnd);
+  separatorStep(query, current);
+  // Blanks are not skipped: the list drops them.
+  if (!query.text.get(current)) {
+    if (current != ')') throw QueryError(msg::kProjectEnd);
+    return tableProject(source, std::vector<std::string>(1));
+  }
+  const std::vector<std::string> names = readNameList(query, current, msg::kProjectEnd);
   return tableProject(source, names);
 }
 
 // RENAME: operand, separator, new name up to "(" (commas and ")" belong to
 // it), names up to ")", closing character.
 Relation readRename(Query& query, char current, RowUse use) {
+  QueryTrace* const trace = query.trace;
   Relation source = evaluateExpression(query, use);
-  nextNonBlank(query.text, current);
+  separatorStep(query, current);
   nextNonBlank(query.text, current);
   std::string newName;
-  if (!collectNonBlanksUntil(query.text, current, newName, [](char c) { return c == '('; })) {
-    throw QueryError(msg::kRenameNameEnd);
+  const std::size_t first = query.text.column();
+  std::size_t last = first;
+  const bool ended = !collectNonBlanksUntil(
+      query.text, current, newName, [](char c) { return c == '('; }, &last);
+  if (trace != nullptr && !newName.empty() && trace->token(TokenKind::NAME, first, last)) {
+    trace->argument(first, last, newName);
   }
+  if (ended) throw QueryError(msg::kRenameNameEnd);
+  recordDelimiter(trace, current, query.text.column());
   nextNonBlank(query.text, current);
-  const std::vector<std::string> names = readNameList(query.text, current, msg::kRenameListEnd);
-  nextNonBlank(query.text, current);
+  const std::vector<std::string> names = readNameList(query, current, msg::kRenameListEnd);
+  if (trace != nullptr) trace->argumentsReach(query.text.column());
+  separatorStep(query, current);
   return tableRename(std::move(source), std::move(newName), names);
 }
 
@@ -97,11 +141,14 @@ Relation readRename(Query& query, char current, RowUse use) {
 // Quotes do not protect parentheses; blanks stay. A product operand is read
 // row by row, never built.
 Relation readSelect(Query& query, char current, RowUse /*use*/) {
+  QueryTrace* const trace = query.trace;
   const Relation source = evaluateExpression(query, RowUse::STREAM);
-  nextNonBlank(query.text, current);
+  separatorStep(query, current);
   const std::size_t begin = query.text.column();
   std::size_t depth = 0;
   std::size_t length = 0;
+  std::size_t first = 0;  // the condition's first and last non-blank columns
+  std::size_t last = 0;
   while (current != ')' || depth != 0) {
     if (current == '(') {
       ++depth;
@@ -109,16 +156,30 @@ Relation readSelect(Query& query, char current, RowUse /*use*/) {
       --depth;
     }
     if (!query.text.get(current)) throw QueryError(msg::kSelectEnd);
-    if (current != ')' || depth != 0) ++length;
+    if (current != ')' || depth != 0) {
+      ++length;
+      if (!isBlank(current)) {
+        if (first == 0) first = query.text.column();
+        last = query.text.column();
+      }
+    }
   }
-  // The condition is read through a window over the query that stands in for
-  // the query's stream meanwhile, so that an error raised in the condition
-  // leaves the query's reading where the condition's stopped.
-  const CharStream rest = query.text;
-  query.text = rest.window(begin, length);
-  Table result = tableSelect(source, query.text);
-  query.text = rest;
-  return result;
+  if (trace != nullptr && first != 0) {
+    trace->argument(first, last, std::string(query.line.substr(first - 1, last - first + 1)));
+  }
+  // The condition is read through a window over its text, which ends where
+  // the condition does; an error raised while it is read or evaluated stops
+  // the query's reading where the condition's reading stopped.
+  CharStream conditionText = query.text.window(begin, length);
+  try {
+    const Condition condition(source.schema(), conditionText, true, trace);
+    Table result = tableSelect(source, condition);
+    recordDelimiter(trace, current, query.text.column());
+    return result;
+  } catch (const QueryError&) {
+    query.stoppedInCondition = conditionText.column();
+    throw;
+  }
 }
 
 }  // namespace

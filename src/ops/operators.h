@@ -12,7 +12,7 @@
 
 #include "model/relation.h"
 #include "model/table.h"
-#include "text/char_stream.h"
+#include "query/condition.h"
 
 // Every pair of a left row and a right row, in nested order (left rows
 // outer); the left attributes then the right ones, names kept even where
@@ -47,9 +47,7 @@ Table tableProject(const Relation& source, const std::vector<std::string>& names
 Relation tableRename(Relation source, std::string newName,
                      const std::vector<std::string>& newAttributeNames);
 
-// The source rows, in order, for which the condition read from
-// conditionText holds. The condition is read once against the source's
-// schema; text after it is ignored, and the stream is left where the reading
-// stopped. A product's rows are read without building it. Raises the
-// condition's "Construct error: " messages and "Row too short at select".
-Table tableSelect(const Relation& source, CharStream& conditionText);
+// The source rows, in order, for which condition (read against the source's
+// schema) holds. A product's rows are read without building it. Raises "Row
+// too short at select" where the condition reads past a row's end.
+Table tableSelect(const Relation& source, const Condition& condition);

@@ -1,10 +1,8 @@
 #include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
-#include "text/char_stream.h"
 
-Table tableSelect(const Relation& source, CharStream& conditionText) {
-  const Condition condition(source.schema(), conditionText, true);
+Table tableSelect(const Relation& source, const Condition& condition) {
   if (source.isProduct()) return selectFromProduct(source, condition);
   Table result(source.name());
   result.schema = source.schema();

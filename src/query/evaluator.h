@@ -27,6 +27,10 @@ struct Query {
   const TableRegistry& registry;
   int depth = 0;
   QueryTrace* trace = nullptr;  // records the reading when set
+  // A condition is read through a stream of its own: where its reading
+  // stood when it raised an error, the column where the query's reading
+  // stopped; 0 otherwise.
+  std::size_t stoppedInCondition = 0;
 };
 
 // How the form that reads an expression uses its rows: TABLE when it needs
@@ -49,8 +53,7 @@ Relation evaluateExpression(Query& query, RowUse use);
 // may borrow from. Whatever follows the first complete expression is never
 // read. A product comes back unbuilt, and checked as RowUse::TABLE does. When
 // an error is raised and stoppedAt is given, it is set to the query's column
-// where reading stopped (in a condition, too: conditions are read through
-// windows over the query). When trace is given, the reading is recorded there.
+// where reading stopped (in a condition, too). When trace is given, the reading is recorded there.
 Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
                        std::size_t* stoppedAt = nullptr, QueryTrace* trace = nullptr);
 

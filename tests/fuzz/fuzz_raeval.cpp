@@ -384,11 +384,11 @@ void checkJoins(Choices& choices, std::string_view input) {
 
   const Selected expected = outcome([&] {
     CharStream text(condition);
-    return tableSelect(built, text);
+    return tableSelect(built, Condition(built.schema(), text, true));
   });
   const Selected streamed = outcome([&] {
     CharStream text(condition);
-    return tableSelect(product, text);
+    return tableSelect(product, Condition(product.schema(), text, true));
   });
   if (!sameOutcome(expected, streamed))
     fail("SELECT over PRODUCT differs from its model", input, condition);

@@ -106,7 +106,8 @@ std::string describe(const std::function<Table()>& select) {
 // tableSelect on a condition text of its own.
 Table selectWhere(const Relation& source, std::string_view text) {
   CharStream stream(text);
-  return tableSelect(source, stream);
+  const Condition condition(source.schema(), stream, true);
+  return tableSelect(source, condition);
 }
 
 Table viaCondition(const Relation& product, const std::string& text,
