@@ -6,6 +6,7 @@
 #include "io/output.h"
 #include "model/query_error.h"
 #include "model/table.h"
+#include "ops/forms.h"
 #include "query/evaluator.h"
 #include "query/trace.h"
 
@@ -42,7 +43,7 @@ InputAnalysis analyseInput(std::string_view input) {
     schemas.registerTable(std::move(table));
   }
   try {
-    evaluateQuery(query, schemas, &analysis.column, &trace);
+    evaluateQuery(query, schemas, kOperatorForms, &analysis.column, &trace);
   } catch (const QueryError& error) {
     analysis.message = error.message();
   }

@@ -11,10 +11,11 @@
 #include <system_error>
 
 #include "io/printer.h"
-#include "io/standard_streams.h"
 #include "io/table_loader.h"
 #include "model/query_error.h"
 #include "model/table.h"
+#include "ops/forms.h"
+#include "platform/standard_streams.h"
 #include "query/evaluator.h"
 
 namespace {
@@ -56,7 +57,7 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, Q
     loadTables(lines, out, registry);
     loaded = true;
     out.endLine();
-    const Relation result = evaluateQuery(query, registry, &column, trace);
+    const Operand result = evaluateQuery(query, registry, kOperatorForms, &column, trace);
     printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "model/query_error.h"
+#include "ops/join.h"
 #include "ops/operators.h"
+#include "ops/product.h"
 #include "query/condition.h"
 #include "query/token.h"
 #include "query/trace.h"
@@ -67,15 +69,13 @@ std::vector<std::string> readNameList(Query& query, char& current, const char* e
 // An operand whose rows the form needs as a table: a product is built at
 // once, where it ends in the query.
 Relation evaluateTable(Query& query) {
-  Relation operand = evaluateExpression(query, RowUse::TABLE);
-  operand.materialise();
-  return operand;
+  return buildRelation(evaluateExpression(query, RowUse::TABLE));
 }
 
 // UNION, MINUS: operand, separator, operand, closing character. A missing
 // closing character at the end of the text is no error.
 template <Table (*op)(const Relation&, const Relation&)>
-Relation readTwoOperandForm(Query& query, char current, RowUse /*use*/) {
+Operand readTwoOperandForm(Query& query, char current, RowUse /*use*/) {
   const Relation left = evaluateTable(query);
   separatorStep(query, current);
   const Relation right = evaluateTable(query);
@@ -86,12 +86,12 @@ Relation readTwoOperandForm(Query& query, char current, RowUse /*use*/) {
 // PRODUCT reads like UNION, but its operands stay unbuilt and so does its
 // result. Where the rows will be needed as a table, the product is refused
 // here, before anything else is read, if it could not be built.
-Relation readProduct(Query& query, char current, RowUse use) {
-  Relation left = evaluateExpression(query, use);
+Operand readProduct(Query& query, char current, RowUse use) {
+  Operand left = evaluateExpression(query, use);
   separatorStep(query, current);
-  Relation right = evaluateExpression(query, use);
+  Operand right = evaluateExpression(query, use);
   separatorStep(query, current);
-  Relation product = tableProduct(std::move(left), std::move(right));
+  Product product = tableProduct(std::move(left), std::move(right));
   if (use == RowUse::TABLE) requireRoomToBuild(product);
   return product;
 }
@@ -100,7 +100,7 @@ Relation readProduct(Query& query, char current, RowUse use) {
 // is the form's own. Where the text ends right after the separator, the
 // list is that separator: a ")" is a list of one empty name, anything else
 // a list that never ends.
-Relation readProject(Query& query, char current, RowUse /*use*/) {
+Operand readProject(Query& query, char current, RowUse /*use*/) {
   const Relation source = evaluateTable(query);
   separatorStep(query, current);
   // Blanks are not skipped: the list drops them.
@@ -114,9 +114,9 @@ Relation readProject(Query& query, char current, RowUse /*use*/) {
 
 // RENAME: operand, separator, new name up to "(" (commas and ")" belong to
 // it), names up to ")", closing character.
-Relation readRename(Query& query, char current, RowUse use) {
+Operand readRename(Query& query, char current, RowUse use) {
   QueryTrace* const trace = query.trace;
-  Relation source = evaluateExpression(query, use);
+  Operand source = evaluateExpression(query, use);
   separatorStep(query, current);
   nextNonBlank(query.text, current);
   std::string newName;
@@ -140,9 +140,9 @@ Relation readRename(Query& query, char current, RowUse use) {
 // to the ")" that balances the parentheses opened after the separator.
 // Quotes do not protect parentheses; blanks stay. A product operand is read
 // row by row, never built.
-Relation readSelect(Query& query, char current, RowUse /*use*/) {
+Operand readSelect(Query& query, char current, RowUse /*use*/) {
   QueryTrace* const trace = query.trace;
-  const Relation source = evaluateExpression(query, RowUse::STREAM);
+  const Operand source = evaluateExpression(query, RowUse::STREAM);
   separatorStep(query, current);
   const std::size_t begin = query.text.column();
   std::size_t depth = 0;
@@ -173,7 +173,9 @@ Relation readSelect(Query& query, char current, RowUse /*use*/) {
   CharStream conditionText = query.text.window(begin, length);
   try {
     const Condition condition(source.schema(), conditionText, true, trace);
-    Table result = tableSelect(source, condition);
+    const Product* product = source.product();
+    Table result = product != nullptr ? selectFromProduct(*product, condition)
+                                      : tableSelect(*source.relation(), condition);
     recordDelimiter(trace, current, query.text.column());
     return result;
   } catch (const QueryError&) {

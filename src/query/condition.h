@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "model/relation.h"
+#include "model/product.h"
 #include "model/table.h"
 #include "model/value.h"
 #include "text/char_stream.h"

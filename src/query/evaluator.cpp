@@ -3,13 +3,12 @@
 #include <string>
 
 #include "model/query_error.h"
-#include "ops/forms.h"
 #include "query/trace.h"
 #include "text/chars.h"
 
 namespace {
 
-Relation lookUp(const TableRegistry& registry, const std::string& name) {
+Operand lookUp(const TableRegistry& registry, const std::string& name) {
   const Table* stored = registry.findTable(name);
   if (stored == nullptr) throw QueryError(msg::kTableNotFound);
   return Relation(*stored);
@@ -29,11 +28,11 @@ class DepthGuard {
 
 // The "(" after word has been consumed: run the form the word names. The
 // word spans the columns first to last.
-Relation evaluateForm(Query& query, const std::string& word, std::size_t first, std::size_t last,
-                      RowUse use) {
+Operand evaluateForm(Query& query, const std::string& word, std::size_t first, std::size_t last,
+                     RowUse use) {
   QueryTrace* const trace = query.trace;
   const std::size_t open = query.text.column();
-  for (const OperatorForm& form : kOperatorForms) {
+  for (const OperatorForm& form : query.forms) {
     if (compareIgnoreCase(word, form.keyword) != 0) continue;
     if (trace != nullptr) {
       trace->label(std::string(form.keyword));
@@ -64,7 +63,7 @@ int compareIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Relation evaluateExpression(Query& query, RowUse use) {
+Operand evaluateExpression(Query& query, RowUse use) {
   // Recorded in place, not through a wrapper: the recursion's frames stay as
   // small as a browser's short stack needs for a thousand nested forms.
   QueryTrace* const trace = query.trace;
@@ -94,15 +93,15 @@ Relation evaluateExpression(Query& query, RowUse use) {
       trace->token(TokenKind::TABLE, first, last);
     }
   }
-  Relation result =
+  Operand result =
       isForm ? evaluateForm(query, word, first, last, use) : lookUp(query.registry, word);
   if (trace != nullptr) trace->close(node, result);
   return result;
 }
 
-Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                       std::size_t* stoppedAt, QueryTrace* trace) {
-  Query query(queryText, registry);
+Operand evaluateQuery(std::string_view queryText, const TableRegistry& registry,
+                      OperatorForms forms, std::size_t* stoppedAt, QueryTrace* trace) {
+  Query query(queryText, registry, forms);
   query.trace = trace;
   try {
     return evaluateExpression(query, RowUse::TABLE);

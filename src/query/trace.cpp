@@ -53,7 +53,7 @@ void QueryTrace::argumentsReach(std::size_t column) {
   reading().args = std::string(query_.substr(from - 1, column - from + 1));
 }
 
-void QueryTrace::close(std::size_t index, const Relation& result) {
+void QueryTrace::close(std::size_t index, const Operand& result) {
   TraceNode& node = nodes_[index];
   node.last = tokens_.empty() ? node.first : std::max(tokens_.back().last, node.first);
   node.done = true;

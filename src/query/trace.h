@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/relation.h"
+#include "model/operand.h"
 #include "model/table.h"
 #include "query/token.h"
 
@@ -87,7 +87,7 @@ class QueryTrace {
   // The expression of node index was read to its last token; result is
   // what it gave: its rows are counted, and only its first ones are made (a
   // product's rows are not built for this).
-  void close(std::size_t index, const Relation& result);
+  void close(std::size_t index, const Operand& result);
   // An error was raised at column: the innermost node being read is where
   // reading stopped, and it and every node around it end there unfinished.
   void stop(std::size_t column);
