@@ -37,7 +37,7 @@ struct Counted {
 };
 
 // The distinct rows of rows in ascending order, each with its count.
-std::vector<Counted> countedRows(const RowList& rows) {
+std::vector<Counted> countedRows(const Rows& rows) {
   std::vector<const Row*> sorted;
   sorted.reserve(rows.size());
   for (const Row& row : rows) sorted.push_back(&row);
@@ -98,8 +98,8 @@ bool sameCounted(const std::vector<Counted>& a, const std::vector<Counted>& b, b
 }
 
 // The first position where the two lists differ, or none.
-std::optional<OrderDifference> firstOrderDifference(const RowList& answer,
-                                                    const RowList& reference) {
+std::optional<OrderDifference> firstOrderDifference(const Rows& answer,
+                                                    const Rows& reference) {
   const std::size_t common = std::min(answer.size(), reference.size());
   std::size_t at = 0;
   while (at < common && compareRows(answer[at], reference[at]) == 0) ++at;

@@ -1,54 +1,29 @@
 #include "check/rules.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
-#include "model/query_error.h"
-#include "query/condition.h"
-#include "text/char_stream.h"
+#include "query/token.h"
 
-namespace {
-
-std::string_view conditionKeyword(ConditionKind kind) {
-  static constexpr std::array<std::string_view, 9> kNames = {"EQ",  "NEQ", "LT", "LTE", "GT",
-                                                             "GTE", "AND", "OR", "NOT"};
-  const auto index = static_cast<std::size_t>(kind);
-  return index < kNames.size() ? kNames[index] : std::string_view();
-}
-
-void addConditionKeywords(const Condition& condition, std::vector<std::string>& into) {
-  const std::string_view keyword = conditionKeyword(condition.kind());
-  if (keyword.empty()) return;
-  into.emplace_back(keyword);
-  if (condition.left() != nullptr) addConditionKeywords(*condition.left(), into);
-  if (condition.right() != nullptr) addConditionKeywords(*condition.right(), into);
-}
-
-}  // namespace
-
-std::vector<std::string> keywordsRead(const QueryTrace& trace) {
-  static constexpr std::array<std::string_view, 6> kForms = {"UNION",   "MINUS",  "PRODUCT",
-                                                             "PROJECT", "RENAME", "SELECT"};
+std::vector<std::string> keywordsRead(const QueryTrace& trace, std::string_view query) {
   std::vector<std::string> found;
-  for (const TraceNode& node : trace.nodes()) {
-    if (std::find(kForms.begin(), kForms.end(), node.label) == kForms.end()) continue;
-    found.push_back(node.label);
-    if (node.label != "SELECT" || !node.done || node.children.empty()) continue;
-    const TraceNode& operand = trace.nodes()[node.children.front()];
-    CharStream text(node.args);
-    try {
-      const Condition condition(operand.table.schema, text, true);
-      addConditionKeywords(condition, found);
-    } catch (const QueryError&) {
-      // Read whole by the engine, the condition reads again the same way.
+  for (const Token& token : trace.tokens()) {
+    if (token.kind != TokenKind::KEYWORD && token.kind != TokenKind::CONDITION_KEYWORD) continue;
+    if (token.first == 0 || token.last > query.size() || token.first > token.last) continue;
+    // A keyword is matched without regard to case, and a word read with
+    // blanks inside spans them.
+    std::string keyword;
+    for (const char c : query.substr(token.first - 1, token.last - token.first + 1)) {
+      if (c == ' ') continue;
+      keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
+    found.push_back(std::move(keyword));
   }
   return found;
 }
 
-std::string brokenRule(const Exercise& exercise, const QueryTrace& trace, bool readWhole) {
-  const std::vector<std::string> read = keywordsRead(trace);
+std::string brokenRule(const Exercise& exercise, const QueryTrace& trace, std::string_view query,
+                       bool readWhole) {
+  const std::vector<std::string> read = keywordsRead(trace, query);
   auto wasRead = [&](const std::string& keyword) {
     return std::find(read.begin(), read.end(), keyword) != read.end();
   };

@@ -8,6 +8,8 @@
 #include "io/printer.h"
 #include "model/evaluation_budget.h"
 #include "model/query_error.h"
+#include "ops/forms.h"
+#include "ops/product.h"
 #include "query/evaluator.h"
 
 Outcome runQuery(std::string_view query, const TableRegistry& tables, const Limits& limits,
@@ -19,12 +21,11 @@ Outcome runQuery(std::string_view query, const TableRegistry& tables, const Limi
   const BudgetScope scope(budget);
   std::size_t column = 0;
   try {
-    Relation result = evaluateQuery(query, tables, &column, trace);
+    Operand result = evaluateQuery(query, tables, kOperatorForms, &column, trace);
     // raeval prints a product row by row; the checker compares rows, so it
     // is built, within the budget.
-    result.materialise();
+    outcome.result.emplace(buildRelation(std::move(result)));
     outcome.kind = OutcomeKind::RESULT;
-    outcome.result.emplace(std::move(result));
   } catch (const QueryError& error) {
     outcome.kind = OutcomeKind::ERROR;
     outcome.errorLine = "ERROR: " + error.message();
@@ -40,8 +41,11 @@ Outcome runQuery(std::string_view query, const TableRegistry& tables, const Limi
 }
 
 std::string printedResult(const Relation& result) {
+  // The printer takes an operand; a result the checker prints is small.
+  Table copy = emptyTableLike(result);
+  copy.rows = result.rows();
   StringOutput out;
-  printTable(result, out);
+  printTable(Operand(std::move(copy)), out);
   return out.text();
 }
 
@@ -65,7 +69,9 @@ std::string printedRow(const Row& row) {
 std::string printedSchema(const std::string& name, const Schema& schema) {
   Table empty(name);
   empty.schema = schema;
-  std::string text = printedResult(Relation(std::move(empty)));
+  StringOutput out;
+  printTable(Operand(std::move(empty)), out);
+  const std::string& text = out.text();
   // The schema line alone: without its newline and the empty line after it.
   return text.substr(0, text.find('\n'));
 }

@@ -13,6 +13,8 @@
 #include "check/compare.h"
 #include "check/rules.h"
 #include "check/run.h"
+#include "io/line_reader.h"
+#include "io/output.h"
 #include "io/table_loader.h"
 #include "model/query_error.h"
 #include "query/trace.h"
@@ -83,6 +85,12 @@ bool isIdentifier(std::string_view id) {
   });
 }
 
+// The echo of tables loaded from a sheet, which nobody reads.
+class DiscardedOutput : public LineOutput {
+ protected:
+  void deliver(std::string_view /*line*/) override {}
+};
+
 std::string quoted(std::string_view text) {
   std::string result;
   result.reserve(text.size() + 2);
@@ -105,6 +113,11 @@ class SheetReader {
     while (at_ < lines_.size()) {
       const Line& line = lines_[at_++];
       const auto [kind, rest] = nameAndRest(line.text);
+      if (startsSection(line.text)) {
+        // Only an instance block ends at a section: its tables are its content.
+        fail(line.number, "unknown section " + quoted("--- " + std::string(kind)) +
+                              " in an instance block");
+      }
       if (kind == "sheet") {
         if (!first) fail(line.number, "the \"=== sheet\" block must come first");
         readSheetBlock(line, rest);
@@ -229,15 +242,18 @@ class SheetReader {
 
     const std::vector<Line> tables = content();
     instance.tablesText = joined(tables);
-    std::vector<std::string_view> texts;
-    texts.reserve(tables.size());
-    for (const Line& line : tables) texts.push_back(line.text);
-    std::size_t failed = 0;
+    // Loaded as the engine loads an input file's tables, the echo dropped.
+    LineReader reader(instance.tablesText);
+    DiscardedOutput echo;
+    std::vector<HeaderRead> headers;
     try {
-      loadTableLines(texts, instance.registry, instance.tableNames, failed);
+      if (!tables.empty()) loadTables(reader, echo, instance.registry, &headers);
     } catch (const QueryError& error) {
-      fail(tables[failed].number,
+      fail(tables[reader.lastLineNumber() - 1].number,
            "a table of instance " + quoted(instance.name) + " does not load: " + error.message());
+    }
+    for (const HeaderRead& header : headers) {
+      if (header.stored) instance.tableNames.push_back(header.name);
     }
     if (instance.tableNames.empty()) {
       fail(header.number, "instance " + quoted(instance.name) + " has no table");
@@ -399,7 +415,7 @@ class SheetReader {
         if (outcome.kind == OutcomeKind::LIMIT) {
           fail(reference.line, which + ": runs past the " + outcome.limit + " limit");
         }
-        const std::string rule = brokenRule(exercise, trace, true);
+        const std::string rule = brokenRule(exercise, trace, reference.query, true);
         if (!rule.empty()) {
           std::string message = which;
           message += ": breaks its own rule: ";

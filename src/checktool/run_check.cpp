@@ -18,8 +18,8 @@
 #include "checktool/command_line.h"
 #include "checktool/progress.h"
 #include "checktool/submissions.h"
-#include "io/standard_streams.h"
 #include "model/query_error.h"
+#include "platform/standard_streams.h"
 
 #ifndef RAEVAL_VERSION
 #define RAEVAL_VERSION "0"

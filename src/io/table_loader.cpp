@@ -1,24 +1,35 @@
 #include "io/table_loader.h"
 
+#include <string_view>
 #include <utility>
 
 #include "io/input_reader.h"
 
-void loadTableLines(const std::vector<std::string_view>& lines, TableRegistry& registry,
-                    std::vector<std::string>& names, std::size_t& failedLine) {
-  std::size_t at = 0;
-  while (at < lines.size()) {
-    if (lines[at].empty()) {
-      ++at;
+void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry,
+                std::vector<HeaderRead>* headers) {
+  std::size_t pendingEmptyLines = 0;
+  while (!input.atEnd()) {
+    std::string_view line = input.readLine();
+    if (line.empty()) {
+      ++pendingEmptyLines;
       continue;
     }
-    failedLine = at;
-    Table table = readTableHeader(lines[at++]);
-    for (; at < lines.size() && !lines[at].empty(); ++at) {
-      failedLine = at;
-      readDataRow(lines[at], table);
+    for (; pendingEmptyLines > 0; --pendingEmptyLines) out.endLine();
+    input.echo(line, out);
+    Table table = readTableHeader(line);
+    if (headers != nullptr) {
+      headers->push_back(HeaderRead{table.name, table.schema, input.lastLineNumber(),
+                                    registry.findTable(table.name) == nullptr});
     }
-    if (registry.findTable(table.name) == nullptr) names.push_back(table.name);
+    while (!input.atEnd()) {
+      line = input.readLine();
+      if (line.empty()) {
+        ++pendingEmptyLines;
+        break;
+      }
+      input.echo(line, out);
+      readDataRow(line, table);
+    }
     registry.registerTable(std::move(table));
   }
 }

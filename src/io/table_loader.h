@@ -1,20 +1,29 @@
-// Loading table definitions given as lines, as they stand in an input file
-// from its line 3 on, without the echo: for programs that hold tables apart
-// from an input file.
+// Loading the input file's tables: the lines after the query and its
+// following line, table by table.
 #pragma once
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "io/line_reader.h"
+#include "io/output.h"
 #include "model/table.h"
+#include "model/value.h"
 
-// Reads the definitions in lines (each without its newline): a header line,
-// then data-row lines up to an empty line or the last line; empty lines
-// between definitions are passed over. Each table is registered in registry
-// (the first table of a name stays) and the names of those registered are
-// appended to names, in order. Raises what readTableHeader and readDataRow
-// raise; failedLine is then the index in lines of the line that raised it.
-void loadTableLines(const std::vector<std::string_view>& lines, TableRegistry& registry,
-                    std::vector<std::string>& names, std::size_t& failedLine);
+// A table header as the loader read it: the table's name and schema, the
+// input file's line (from 1) it stands on, and whether the table is the one
+// stored under its name (the first of that name) or dropped.
+struct HeaderRead {
+  std::string name;
+  Schema schema;
+  std::size_t line = 0;
+  bool stored = false;
+};
+
+// Loads every table definition into the registry, echoing each line as it
+// is read. Empty lines are counted and written before the next non-empty one.
+// When headers is given, each header read is appended to it. Raises the
+// readers' messages; the line read last is the one that raised.
+void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry,
+                std::vector<HeaderRead>* headers = nullptr);

@@ -35,6 +35,11 @@ class EvaluationBudget {
     valuesLeft_ -= values;
     if (++calls_ % kCallsPerClockRead == 0) checkClock();
   }
+  // Raises BudgetExceeded when values more would pass the cap, spending
+  // nothing: for a product refused before it is built.
+  void require(std::uint64_t values) const {
+    if (values > valuesLeft_) throw BudgetExceeded(BudgetExceeded::Kind::VALUES);
+  }
   void checkClock() const {
     if (std::chrono::steady_clock::now() >= deadline_) {
       throw BudgetExceeded(BudgetExceeded::Kind::TIME);
@@ -74,4 +79,9 @@ class BudgetScope {
 // nothing, such as a row passed over). Nothing happens without a budget.
 inline void spendBudget(std::uint64_t values) {
   if (EvaluationBudget* budget = EvaluationBudget::current()) budget->spend(values);
+}
+
+// What building values more at once needs: nothing happens without a budget.
+inline void requireBudget(std::uint64_t values) {
+  if (const EvaluationBudget* budget = EvaluationBudget::current()) budget->require(values);
 }

@@ -126,10 +126,10 @@ if ((status == 0)); then
     -max_len=512 -entropic=0
 fi
 # The exercise-sheet reader, seeded with the sheets of tests/fuzz/sheets and
-# any bundled ones of examples/, for as long again.
+# the bundled ones under examples/, for as long again.
 sheet_corpus="${FUZZ_SHEET_CORPUS:-$work/sheet-corpus}"
 mkdir -p "$sheet_corpus"
-for seed in tests/fuzz/sheets/* examples/*.sheet; do
+for seed in tests/fuzz/sheets/* examples/*.sheet examples/sheets/*.sheet; do
   [[ -f "$seed" ]] && cp -n "$seed" "$sheet_corpus"/
 done
 if ((status == 0)); then

@@ -90,17 +90,9 @@ echo "The checker's cases on $check_exe"
 check "$runner" --skip "$source/tests/windows/skip.txt" "$check_program" "$source"/tests/e2e/checker/*.test
 
 echo "The documentation's examples on $exe"
-examples=$source/tests/examples
-check bash "$examples/run_examples.sh" "$program" files "$source/examples" "$examples/messages" \
-  "$examples/surprises" "$examples/troubleshooting"
-for group_and_base in tutorial:examples/employees.txt conditions:examples/select.txt \
-  messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt \
-  troubleshooting:examples/employees.txt; do
-  check bash "$examples/run_examples.sh" "$program" queries "$examples/${group_and_base%%:*}" \
-    "$source/${group_and_base#*:}"
-done
+check bash "$source/tests/examples/run_groups.sh" "$program" "$source"
 
 echo "The checker's documented sessions on $check_exe"
-check bash "$examples/run_check_examples.sh" "$check_program" "$examples/checker" "$source"
+check bash "$source/tests/examples/run_check_examples.sh" "$check_program" "$source/tests/examples/checker" "$source"
 
 ((failures == 0))

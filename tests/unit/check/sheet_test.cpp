@@ -156,6 +156,8 @@ TEST(SheetTest, RefusesABrokenSheetAtItsLine) {
        kInstance + "=== exercise e\n--- reference SELECT(T, NOT(EQ(x, 1)))\n--- forbid NOT\n",
        "s:6: reference 1 of exercise \"e\" on instance \"i\": breaks its own rule: NOT is not "
        "allowed"},
+      {"section in an instance block", kInstance + "--- text\n",
+       "s:5: unknown section \"--- text\" in an instance block"},
       {"sheet block not first", kInstance + "=== sheet S\n",
        "s:5: the \"=== sheet\" block must come first"},
       {"text before the first block", "hello\n" + kInstance, "s:1: text before the first block"},

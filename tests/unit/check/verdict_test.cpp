@@ -134,6 +134,8 @@ TEST(VerdictTest, SchemaErrorRuleLimitAndMissingVerdicts) {
       {"red", "MINUS(S, T)", Verdict::NOT_ALLOWED, "MINUS is not allowed"},
       {"red", "PROJECT(SELECT(S, NOT(EQ(sid, 2))), sname)", Verdict::NOT_ALLOWED,
        "NOT is not allowed"},
+      {"red", "PROJECT(SELECT(S, NOT(EQ(zzz, 2))), sname)", Verdict::NOT_ALLOWED,
+       "NOT is not allowed"},
       // A keyword in a name is no keyword read.
       {"red", "PROJECT(SELECT(RENAME(S, MINUS(NOT, sname)), EQ(NOT, 1)), sname)",
        Verdict::WRONG_RESULT, ""},
