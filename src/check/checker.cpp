@@ -111,7 +111,8 @@ AnswerResult checkAnswer(const Sheet& sheet, const Exercise& exercise, std::stri
       // first instance; a broken rule stands for every instance.
       QueryTrace trace;
       outcome = runQuery(query, instance.registry, options.limits, &trace);
-      const std::string rule = brokenRule(exercise, trace, query, outcome.kind == OutcomeKind::RESULT);
+      const std::string rule =
+          brokenRule(exercise, trace, query, outcome.kind == OutcomeKind::RESULT);
       if (!rule.empty()) {
         for (const std::size_t index : exercise.instances) {
           InstanceResult refused = emptyResult(sheet.instances[index], Verdict::NOT_ALLOWED);
