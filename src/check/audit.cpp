@@ -227,13 +227,13 @@ std::uint64_t draw(std::mt19937_64& random, std::uint64_t bound) {
 
 // A random instance of the tables' schemas: up to four rows a table, each
 // value drawn from those its column holds on the sheet's instances.
-TableRegistry randomInstance(const std::vector<const Table*>& shapes,
+TableRegistry randomInstance(const std::vector<Table>& shapes,
                              const std::vector<std::vector<ColumnValues>>& columns,
                              std::mt19937_64& random) {
   TableRegistry registry;
   for (std::size_t t = 0; t < shapes.size(); ++t) {
-    Table table(shapes[t]->name);
-    table.schema = shapes[t]->schema;
+    Table table(shapes[t].name);
+    table.schema = shapes[t].schema;
     const std::uint64_t rows = draw(random, 5);
     for (std::uint64_t r = 0; r < rows; ++r) {
       Row row;
@@ -248,10 +248,10 @@ TableRegistry randomInstance(const std::vector<const Table*>& shapes,
 }
 
 std::vector<std::vector<ColumnValues>> columnValues(const Sheet& sheet, const Exercise& exercise,
-                                                    const std::vector<const Table*>& shapes) {
+                                                    const std::vector<Table>& shapes) {
   std::vector<std::vector<ColumnValues>> columns(shapes.size());
   for (std::size_t t = 0; t < shapes.size(); ++t) {
-    const Table& shape = *shapes[t];
+    const Table& shape = shapes[t];
     columns[t].resize(shape.schema.size());
     for (std::size_t c = 0; c < shape.schema.size(); ++c) {
       std::vector<Value>& values = columns[t][c].values;
@@ -264,7 +264,7 @@ std::vector<std::vector<ColumnValues>> columnValues(const Sheet& sheet, const Ex
       for (const std::size_t index : exercise.instances) {
         const Table* table = sheet.instances[index].registry.findTable(shape.name);
         if (table == nullptr) continue;
-        for (const Row& row : table->rows) {
+        for (const Row& row : Relation(*table).rows()) {
           if (c < row.size() && values.size() < 12) addValue(row[c]);
         }
       }
@@ -295,7 +295,7 @@ std::vector<ReferenceAudit> auditSheet(const Sheet& sheet, const AuditOptions& o
   std::vector<ReferenceAudit> audits;
   for (const Exercise& exercise : sheet.exercises) {
     const Instance& first = sheet.instances[exercise.instances.front()];
-    const std::vector<const Table*> shapes = tablesNamed(first.registry, first.tableNames);
+    const std::vector<Table> shapes = tablesNamed(first.registry, first.tableNames);
     const std::vector<std::vector<ColumnValues>> columns = columnValues(sheet, exercise, shapes);
     for (std::size_t r = 0; r < exercise.references.size(); ++r) {
       ReferenceAudit audit;
@@ -323,7 +323,7 @@ std::vector<ReferenceAudit> auditSheet(const Sheet& sheet, const AuditOptions& o
                                exercise.columns, options.limits)) {
               continue;
             }
-            const std::vector<const Table*> drawn = tablesNamed(tables, first.tableNames);
+            const std::vector<Table> drawn = tablesNamed(tables, first.tableNames);
             const RowSelection selection = shrinkDifference(
                 drawn, result.mutant.query, audit.query, exercise.rows, exercise.columns,
                 options.limits, std::chrono::steady_clock::now() + std::chrono::seconds(2));
