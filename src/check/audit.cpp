@@ -10,6 +10,8 @@
 
 #include "check/run.h"
 #include "check/shrink.h"
+#include "query/condition.h"
+#include "query/token.h"
 #include "query/trace.h"
 
 namespace {
@@ -26,69 +28,52 @@ struct ConditionSpan {
   std::vector<ConditionSpan> operands;
 };
 
-bool isBlankChar(char c) { return c == ' '; }
-
-// Reads the condition text the engine read whole at query[at...]: the
-// places of its keywords and operands. Returns nothing where the text is
-// not of the plain shape KEYWORD(operand, ...) all through.
-class ConditionScanner {
- public:
-  explicit ConditionScanner(std::string_view query) : query_(query) {}
-
-  std::optional<ConditionSpan> scan(std::size_t& at, int depth = 0) {
-    if (depth > 200) return std::nullopt;
-    skipBlanks(at);
-    if (at >= query_.size()) return std::nullopt;
-    ConditionSpan node;
-    node.begin = at;
-    if (query_[at] == '\'') {
-      const std::size_t close = query_.find('\'', at + 1);
-      if (close == std::string_view::npos) return std::nullopt;
-      at = close + 1;
-      node.literal = true;
-      node.end = at;
-      return node;
-    }
-    while (at < query_.size() && query_[at] != '(' && query_[at] != ',' && query_[at] != ')') {
-      ++at;
-    }
-    std::size_t wordEnd = at;
-    while (wordEnd > node.begin && isBlankChar(query_[wordEnd - 1])) --wordEnd;
-    if (wordEnd == node.begin) return std::nullopt;
-    const std::string_view word = query_.substr(node.begin, wordEnd - node.begin);
-    if (at >= query_.size() || query_[at] != '(') {
-      node.literal =
-          std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
-      node.end = wordEnd;
-      return node;
-    }
-    for (const char c : word)
-      node.keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    node.keywordEnd = wordEnd;
-    ++at;  // "("
-    for (;;) {
-      std::optional<ConditionSpan> operand = scan(at, depth + 1);
-      if (!operand) return std::nullopt;
-      node.operands.push_back(std::move(*operand));
-      skipBlanks(at);
-      if (at >= query_.size()) return std::nullopt;
-      if (query_[at] == ')') break;
-      if (query_[at] != ',') return std::nullopt;
-      ++at;
-    }
-    node.end = ++at;
-    const std::size_t expected = node.keyword == "NOT" ? 1 : 2;
-    if (node.operands.size() != expected) return std::nullopt;
+// Reads the condition the engine read from its tokens, from tokens[at]: a
+// condition keyword, "(", its operands separated by ",", ")"; or an
+// operand token. Returns nothing where the tokens are not of that shape
+// (reading stopped in them). at is left after the last token taken.
+std::optional<ConditionSpan> conditionFrom(const std::vector<Token>& tokens, std::size_t& at,
+                                           std::string_view query, int depth = 0) {
+  if (at >= tokens.size() || depth > kMaxConditionDepth) return std::nullopt;
+  const Token& token = tokens[at++];
+  ConditionSpan node;
+  node.begin = token.first - 1;
+  node.end = token.last;
+  if (token.kind == TokenKind::ATTRIBUTE || token.kind == TokenKind::NUMBER ||
+      token.kind == TokenKind::STRING) {
+    node.literal = token.kind != TokenKind::ATTRIBUTE;
     return node;
   }
-
- private:
-  void skipBlanks(std::size_t& at) const {
-    while (at < query_.size() && isBlankChar(query_[at])) ++at;
+  if (token.kind != TokenKind::CONDITION_KEYWORD) return std::nullopt;
+  for (const char c : query.substr(node.begin, node.end - node.begin)) {
+    if (c != ' ') node.keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
   }
+  node.keywordEnd = token.last;
+  if (at >= tokens.size() || tokens[at++].kind != TokenKind::OPEN) return std::nullopt;
+  for (;;) {
+    std::optional<ConditionSpan> operand = conditionFrom(tokens, at, query, depth + 1);
+    if (!operand) return std::nullopt;
+    node.operands.push_back(std::move(*operand));
+    if (at >= tokens.size()) return std::nullopt;
+    const Token& next = tokens[at++];
+    if (next.kind == TokenKind::CLOSE) {
+      node.end = next.last;
+      break;
+    }
+    if (next.kind != TokenKind::COMMA) return std::nullopt;
+  }
+  const std::size_t expected = node.keyword == "NOT" ? 1 : 2;
+  if (node.operands.size() != expected) return std::nullopt;
+  return node;
+}
 
-  std::string_view query_;
-};
+// The index of the first token that begins at or after column.
+std::size_t firstTokenFrom(const std::vector<Token>& tokens, std::size_t column) {
+  const auto found =
+      std::lower_bound(tokens.begin(), tokens.end(), column,
+                       [](const Token& token, std::size_t at) { return token.first < at; });
+  return static_cast<std::size_t>(found - tokens.begin());
+}
 
 class MutantMaker {
  public:
@@ -171,33 +156,6 @@ class MutantMaker {
 std::size_t beginOf(const TraceNode& node) { return node.first - 1; }
 std::size_t endOf(const TraceNode& node) { return node.last; }
 
-// Where a form's arguments stand: the text after its last operand's
-// separator up to its closing ")", the offsets of its first and last
-// character.
-std::optional<std::pair<std::size_t, std::size_t>> argumentsOf(std::string_view query,
-                                                               const TraceNode& node,
-                                                               const TraceNode& operand) {
-  if (node.args.empty()) return std::nullopt;
-  const std::size_t at = query.find(node.args, endOf(operand));
-  if (at == std::string_view::npos || at + node.args.size() > endOf(node)) return std::nullopt;
-  return std::make_pair(at, at + node.args.size());
-}
-
-std::vector<std::string> splitNames(std::string_view list) {
-  std::vector<std::string> names;
-  std::string name;
-  for (const char c : list) {
-    if (c == ',') {
-      names.push_back(std::move(name));
-      name.clear();
-    } else if (c != ' ') {
-      name += c;
-    }
-  }
-  names.push_back(std::move(name));
-  return names;
-}
-
 std::string joinNames(const std::vector<std::string>& names) {
   std::string text;
   for (std::size_t i = 0; i < names.size(); ++i) text += (i > 0 ? ", " : "") + names[i];
@@ -207,32 +165,36 @@ std::string joinNames(const std::vector<std::string>& names) {
 void formMutants(std::string_view query, const QueryTrace& trace, const TraceNode& node,
                  MutantMaker& maker) {
   const std::vector<TraceNode>& nodes = trace.nodes();
+  const std::vector<Token>& tokens = trace.tokens();
   if (node.children.empty()) return;
   const TraceNode& first = nodes[node.children.front()];
-  const std::size_t open = query.find('(', beginOf(node));
+  // The keyword's token opens the node.
+  const std::size_t keyword = firstTokenFrom(tokens, node.first);
+  if (keyword >= tokens.size() || tokens[keyword].kind != TokenKind::KEYWORD) return;
+  const std::size_t keywordEnd = tokens[keyword].last;
   if (node.label == "PROJECT") {
     maker.splice(beginOf(node), endOf(node), maker.text(beginOf(first), endOf(first)),
                  "PROJECT left out");
-    const auto args = argumentsOf(query, node, first);
-    if (!args) return;
-    const std::vector<std::string> names =
-        splitNames(query.substr(args->first, args->second - args->first));
+    if (node.arguments.empty()) return;
+    const std::size_t listBegin = node.arguments.front().first - 1;
+    const std::size_t listEnd = node.arguments.back().last;
+    std::vector<std::string> names;
+    for (const TraceArgument& argument : node.arguments) names.push_back(argument.text);
     if (names.size() > 1) {
       for (std::size_t i = 0; i < names.size(); ++i) {
         std::vector<std::string> fewer = names;
         fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(i));
-        maker.splice(args->first, args->second, joinNames(fewer), "PROJECT without " + names[i]);
+        maker.splice(listBegin, listEnd, joinNames(fewer), "PROJECT without " + names[i]);
       }
     }
     for (const Attribute& attribute : first.table.schema) {
       if (std::find(names.begin(), names.end(), attribute.name()) != names.end()) continue;
       std::vector<std::string> more = names;
       more.push_back(attribute.name());
-      maker.splice(args->first, args->second, joinNames(more),
+      maker.splice(listBegin, listEnd, joinNames(more),
                    "PROJECT with " + attribute.name() + " too");
     }
-  } else if ((node.label == "MINUS" || node.label == "UNION") && node.children.size() == 2 &&
-             open != std::string_view::npos) {
+  } else if ((node.label == "MINUS" || node.label == "UNION") && node.children.size() == 2) {
     const TraceNode& second = nodes[node.children[1]];
     if (node.label == "MINUS") {
       maker.splice(beginOf(first), endOf(second),
@@ -242,13 +204,11 @@ void formMutants(std::string_view query, const QueryTrace& trace, const TraceNod
                    "MINUS operands swapped");
     }
     const std::string other = node.label == "MINUS" ? "UNION" : "MINUS";
-    maker.splice(beginOf(node), open, other, node.label + " -> " + other);
+    maker.splice(beginOf(node), keywordEnd, other, node.label + " -> " + other);
   } else if (node.label == "SELECT") {
-    const auto args = argumentsOf(query, node, first);
-    if (!args) return;
-    std::size_t at = args->first;
-    ConditionScanner scanner(query.substr(0, args->second));
-    const std::optional<ConditionSpan> condition = scanner.scan(at);
+    if (node.arguments.empty()) return;
+    std::size_t at = firstTokenFrom(tokens, node.arguments.front().first);
+    const std::optional<ConditionSpan> condition = conditionFrom(tokens, at, query);
     if (!condition) return;
     maker.condition(*condition, first.label == "PRODUCT", true, beginOf(node), endOf(node),
                     maker.text(beginOf(first), endOf(first)));
@@ -267,13 +227,13 @@ std::uint64_t draw(std::mt19937_64& random, std::uint64_t bound) {
 
 // A random instance of the tables' schemas: up to four rows a table, each
 // value drawn from those its column holds on the sheet's instances.
-TableRegistry randomInstance(const std::vector<const Table*>& shapes,
+TableRegistry randomInstance(const std::vector<Table>& shapes,
                              const std::vector<std::vector<ColumnValues>>& columns,
                              std::mt19937_64& random) {
   TableRegistry registry;
   for (std::size_t t = 0; t < shapes.size(); ++t) {
-    Table table(shapes[t]->name);
-    table.schema = shapes[t]->schema;
+    Table table(shapes[t].name);
+    table.schema = shapes[t].schema;
     const std::uint64_t rows = draw(random, 5);
     for (std::uint64_t r = 0; r < rows; ++r) {
       Row row;
@@ -288,10 +248,10 @@ TableRegistry randomInstance(const std::vector<const Table*>& shapes,
 }
 
 std::vector<std::vector<ColumnValues>> columnValues(const Sheet& sheet, const Exercise& exercise,
-                                                    const std::vector<const Table*>& shapes) {
+                                                    const std::vector<Table>& shapes) {
   std::vector<std::vector<ColumnValues>> columns(shapes.size());
   for (std::size_t t = 0; t < shapes.size(); ++t) {
-    const Table& shape = *shapes[t];
+    const Table& shape = shapes[t];
     columns[t].resize(shape.schema.size());
     for (std::size_t c = 0; c < shape.schema.size(); ++c) {
       std::vector<Value>& values = columns[t][c].values;
@@ -304,7 +264,7 @@ std::vector<std::vector<ColumnValues>> columnValues(const Sheet& sheet, const Ex
       for (const std::size_t index : exercise.instances) {
         const Table* table = sheet.instances[index].registry.findTable(shape.name);
         if (table == nullptr) continue;
-        for (const Row& row : table->rows) {
+        for (const Row& row : Relation(*table).rows()) {
           if (c < row.size() && values.size() < 12) addValue(row[c]);
         }
       }
@@ -335,7 +295,7 @@ std::vector<ReferenceAudit> auditSheet(const Sheet& sheet, const AuditOptions& o
   std::vector<ReferenceAudit> audits;
   for (const Exercise& exercise : sheet.exercises) {
     const Instance& first = sheet.instances[exercise.instances.front()];
-    const std::vector<const Table*> shapes = tablesNamed(first.registry, first.tableNames);
+    const std::vector<Table> shapes = tablesNamed(first.registry, first.tableNames);
     const std::vector<std::vector<ColumnValues>> columns = columnValues(sheet, exercise, shapes);
     for (std::size_t r = 0; r < exercise.references.size(); ++r) {
       ReferenceAudit audit;
@@ -363,7 +323,7 @@ std::vector<ReferenceAudit> auditSheet(const Sheet& sheet, const AuditOptions& o
                                exercise.columns, options.limits)) {
               continue;
             }
-            const std::vector<const Table*> drawn = tablesNamed(tables, first.tableNames);
+            const std::vector<Table> drawn = tablesNamed(tables, first.tableNames);
             const RowSelection selection = shrinkDifference(
                 drawn, result.mutant.query, audit.query, exercise.rows, exercise.columns,
                 options.limits, std::chrono::steady_clock::now() + std::chrono::seconds(2));

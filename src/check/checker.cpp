@@ -16,7 +16,7 @@ namespace {
 std::optional<Counterexample> shrink(const Exercise& exercise, const Instance& instance,
                                      std::string_view query, const CheckOptions& options) {
   const std::string& reference = exercise.references.front().query;
-  const std::vector<const Table*> whole = tablesNamed(instance.registry, instance.tableNames);
+  const std::vector<Table> whole = tablesNamed(instance.registry, instance.tableNames);
   const RowSelection selection = shrinkDifference(
       whole, query, reference, exercise.rows, exercise.columns, options.limits,
       std::chrono::steady_clock::now() + std::chrono::milliseconds(options.shrinkMilliseconds));
@@ -33,7 +33,7 @@ std::optional<Counterexample> shrink(const Exercise& exercise, const Instance& i
   example.answerResult = printedResult(*answer.result);
   example.referenceResult = printedResult(*expected.result);
   for (const std::vector<std::size_t>& rows : selection) example.rows += rows.size();
-  for (const Table* table : whole) example.instanceRows += table->rows.size();
+  for (const Table& table : whole) example.instanceRows += table.rows.size();
   return example;
 }
 
@@ -111,7 +111,8 @@ AnswerResult checkAnswer(const Sheet& sheet, const Exercise& exercise, std::stri
       // first instance; a broken rule stands for every instance.
       QueryTrace trace;
       outcome = runQuery(query, instance.registry, options.limits, &trace);
-      const std::string rule = brokenRule(exercise, trace, query, outcome.kind == OutcomeKind::RESULT);
+      const std::string rule =
+          brokenRule(exercise, trace, query, outcome.kind == OutcomeKind::RESULT);
       if (!rule.empty()) {
         for (const std::size_t index : exercise.instances) {
           InstanceResult refused = emptyResult(sheet.instances[index], Verdict::NOT_ALLOWED);

@@ -98,8 +98,7 @@ bool sameCounted(const std::vector<Counted>& a, const std::vector<Counted>& b, b
 }
 
 // The first position where the two lists differ, or none.
-std::optional<OrderDifference> firstOrderDifference(const Rows& answer,
-                                                    const Rows& reference) {
+std::optional<OrderDifference> firstOrderDifference(const Rows& answer, const Rows& reference) {
   const std::size_t common = std::min(answer.size(), reference.size());
   std::size_t at = 0;
   while (at < common && compareRows(answer[at], reference[at]) == 0) ++at;

@@ -115,8 +115,8 @@ class SheetReader {
       const auto [kind, rest] = nameAndRest(line.text);
       if (startsSection(line.text)) {
         // Only an instance block ends at a section: its tables are its content.
-        fail(line.number, "unknown section " + quoted("--- " + std::string(kind)) +
-                              " in an instance block");
+        fail(line.number,
+             "unknown section " + quoted("--- " + std::string(kind)) + " in an instance block");
       }
       if (kind == "sheet") {
         if (!first) fail(line.number, "the \"=== sheet\" block must come first");

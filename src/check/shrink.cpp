@@ -6,6 +6,7 @@
 
 #include "check/compare.h"
 #include "check/run.h"
+#include "model/relation.h"
 
 namespace {
 
@@ -62,18 +63,23 @@ RowSelection shrinkRows(const std::vector<std::size_t>& tableSizes,
   return selectionOf(items, tableSizes.size());
 }
 
-std::vector<const Table*> tablesNamed(const TableRegistry& registry,
-                                      const std::vector<std::string>& names) {
-  std::vector<const Table*> tables;
+std::vector<Table> tablesNamed(const TableRegistry& registry,
+                               const std::vector<std::string>& names) {
+  std::vector<Table> tables;
   tables.reserve(names.size());
-  for (const std::string& name : names) tables.push_back(registry.findTable(name));
+  for (const std::string& name : names) {
+    const Relation stored(*registry.findTable(name));
+    Table copy = emptyTableLike(stored);
+    copy.rows = stored.rows();
+    tables.push_back(std::move(copy));
+  }
   return tables;
 }
 
-TableRegistry selectRows(const std::vector<const Table*>& tables, const RowSelection& selection) {
+TableRegistry selectRows(const std::vector<Table>& tables, const RowSelection& selection) {
   TableRegistry registry;
   for (std::size_t t = 0; t < tables.size(); ++t) {
-    const Table& whole = *tables[t];
+    const Table& whole = tables[t];
     Table part(whole.name);
     part.schema = whole.schema;
     part.rows.reserve(selection[t].size());
@@ -89,7 +95,7 @@ std::string tablesText(const TableRegistry& registry, const std::vector<std::str
     const Table& table = *registry.findTable(names[t]);
     if (t > 0) text += "\n";
     text += printedSchema(table.name, table.schema) + "\n";
-    for (const Row& row : table.rows) text += printedRow(row) + "\n";
+    for (const Row& row : Relation(table).rows()) text += printedRow(row) + "\n";
   }
   return text;
 }
@@ -104,13 +110,13 @@ bool resultsDiffer(std::string_view a, std::string_view b, const TableRegistry& 
          !rowsAgree(*first.result, *second.result, rows);
 }
 
-RowSelection shrinkDifference(const std::vector<const Table*>& tables, std::string_view a,
+RowSelection shrinkDifference(const std::vector<Table>& tables, std::string_view a,
                               std::string_view b, RowPolicy rows, ColumnPolicy columns,
                               const Limits& limits,
                               std::chrono::steady_clock::time_point deadline) {
   std::vector<std::size_t> sizes;
   sizes.reserve(tables.size());
-  for (const Table* table : tables) sizes.push_back(table->rows.size());
+  for (const Table& table : tables) sizes.push_back(table.rows.size());
   return shrinkRows(
       sizes,
       [&](const RowSelection& selection) {

@@ -27,12 +27,14 @@ RowSelection shrinkRows(const std::vector<std::size_t>& tableSizes,
                         const std::function<bool(const RowSelection&)>& differs,
                         std::chrono::steady_clock::time_point deadline);
 
-// The tables of names in registry, in that order; every name must be there.
-std::vector<const Table*> tablesNamed(const TableRegistry& registry,
-                                      const std::vector<std::string>& names);
+// Copies of the tables of names in registry, in that order (every name must
+// be there), with their rows as the engine reads a stored table's: one copy
+// for all the sub-instances taken from them.
+std::vector<Table> tablesNamed(const TableRegistry& registry,
+                               const std::vector<std::string>& names);
 
 // A registry of the tables, each keeping the rows selection names, in order.
-TableRegistry selectRows(const std::vector<const Table*>& tables, const RowSelection& selection);
+TableRegistry selectRows(const std::vector<Table>& tables, const RowSelection& selection);
 
 // The tables as an input file holds them from line 3 on: each header line
 // and its rows as raeval prints them, an empty line between tables.
@@ -44,6 +46,6 @@ bool resultsDiffer(std::string_view a, std::string_view b, const TableRegistry& 
                    RowPolicy rows, ColumnPolicy columns, const Limits& limits);
 
 // shrinkRows over the rows of tables, on which a and b must differ.
-RowSelection shrinkDifference(const std::vector<const Table*>& tables, std::string_view a,
+RowSelection shrinkDifference(const std::vector<Table>& tables, std::string_view a,
                               std::string_view b, RowPolicy rows, ColumnPolicy columns,
                               const Limits& limits, std::chrono::steady_clock::time_point deadline);

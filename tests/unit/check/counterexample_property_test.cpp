@@ -90,7 +90,7 @@ TEST(CounterexampleProperty, ShrunkTablesTellTheQueriesApartAndNoRowCanGo) {
     const ColumnPolicy columns = static_cast<ColumnPolicy>(random.below(2));
     for (const Mutant& mutant : mutants) {
       if (!resultsDiffer(mutant.query, query, tables, rows, columns, limits)) continue;
-      const std::vector<const Table*> whole = tablesNamed(tables, names);
+      const std::vector<Table> whole = tablesNamed(tables, names);
       const RowSelection selection =
           shrinkDifference(whole, mutant.query, query, rows, columns, limits, later);
       ASSERT_TRUE(

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/relation.h"
+
 namespace {
 
 constexpr const char* kSheet = R"(# Two exercises on one table
@@ -61,7 +63,7 @@ TEST(SheetTest, ReadsBlocksSectionsPoliciesAndInstances) {
   EXPECT_EQ(small.line, 7U);
   EXPECT_EQ(small.tablesText, "T(x int, y char(4))\n1, 'a'\n2, 'b'\n");
   ASSERT_NE(small.registry.findTable("T"), nullptr);
-  EXPECT_EQ(small.registry.findTable("T")->rows.size(), 2U);
+  EXPECT_EQ(Relation(*small.registry.findTable("T")).rowCount(), 2U);
 
   const Instance& wide = sheet.instances[1];
   EXPECT_FALSE(wide.visible);
@@ -102,7 +104,7 @@ TEST(SheetTest, ReadsCrlfLinesAndAByteOrderMark) {
       "\xEF\xBB\xBF=== instance i visible\r\nT(x int)\r\n7\r\n=== exercise e\r\n--- reference "
       "T\r\n",
       "crlf.sheet");
-  EXPECT_EQ(sheet.instances[0].registry.findTable("T")->rows.size(), 1U);
+  EXPECT_EQ(Relation(*sheet.instances[0].registry.findTable("T")).rowCount(), 1U);
   EXPECT_EQ(sheet.exercises[0].references[0].query, "T");
 }
 
