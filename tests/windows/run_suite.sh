@@ -84,7 +84,8 @@ check() {
 }
 
 echo "End-to-end cases on $exe"
-check "$runner" --skip "$source/tests/windows/skip.txt" "$program" "$source"/tests/e2e/*.test
+mapfile -t cases < <(bash "$source/tests/e2e/case_files.sh" "$build/e2e-generated")
+check "$runner" --skip "$source/tests/windows/skip.txt" "$program" "${cases[@]}"
 
 echo "The checker's cases on $check_exe"
 check "$runner" --skip "$source/tests/windows/skip.txt" "$check_program" "$source"/tests/e2e/checker/*.test
