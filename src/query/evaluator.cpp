@@ -26,6 +26,16 @@ class DepthGuard {
   int& depth_;
 };
 
+// The recording of what evaluateExpression read, kept out of its frame: the
+// recursion's frames stay as small as a browser's short stack needs for a
+// thousand nested forms.
+[[gnu::noinline]] void recordWord(QueryTrace& trace, std::string_view label, TokenKind kind,
+                                  std::size_t first, std::size_t last, std::size_t open) {
+  trace.label(std::string(label));
+  trace.token(kind, first, last);
+  if (open != 0) trace.token(TokenKind::OPEN, open, open);
+}
+
 // The "(" after word has been consumed: run the form the word names. The
 // word spans the columns first to last.
 Operand evaluateForm(Query& query, const std::string& word, std::size_t first, std::size_t last,
@@ -34,20 +44,12 @@ Operand evaluateForm(Query& query, const std::string& word, std::size_t first, s
   const std::size_t open = query.text.column();
   for (const OperatorForm& form : query.forms) {
     if (compareIgnoreCase(word, form.keyword) != 0) continue;
-    if (trace != nullptr) {
-      trace->label(std::string(form.keyword));
-      trace->token(TokenKind::KEYWORD, first, last);
-      trace->token(TokenKind::OPEN, open, open);
-    }
+    if (trace != nullptr) recordWord(*trace, form.keyword, TokenKind::KEYWORD, first, last, open);
     if (query.depth >= kMaxFormDepth) throw QueryError(msg::kNestedTooDeeply);
     const DepthGuard guard(query.depth);
     return form.read(query, '(', use);
   }
-  if (trace != nullptr) {
-    trace->label(word);
-    trace->token(TokenKind::UNKNOWN, first, last);
-    trace->token(TokenKind::OPEN, open, open);
-  }
+  if (trace != nullptr) recordWord(*trace, word, TokenKind::UNKNOWN, first, last, open);
   throw QueryError(word + msg::kWrongParameter);
 }
 
@@ -89,8 +91,7 @@ Operand evaluateExpression(Query& query, RowUse use) {
     if (trace != nullptr && !isBlank(word[0])) {
       // A lone delimiter is a table's name here, though it is given back
       // for the enclosing form to read again as its separator.
-      trace->label(word);
-      trace->token(TokenKind::TABLE, first, last);
+      recordWord(*trace, word, TokenKind::TABLE, first, last, 0);
     }
   }
   Operand result =
