@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "io/input_reader.h"
+#include "io/line_reader.h"
 #include "io/printer.h"
 #include "io/standard_streams.h"
 #include "model/query_error.h"
@@ -19,61 +20,6 @@
 #include "query/evaluator.h"
 
 namespace {
-
-// Hands out the input's lines the way a line-by-line text read does: a final
-// newline gives one more, empty line, and a carriage return that ends a line
-// is dropped so that CRLF files read like LF files. A UTF-8 byte-order mark
-// that opens the text, as editors on Windows write it, is dropped before the
-// first line; anywhere else its bytes are ordinary characters.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text_.starts_with(kByteOrderMark)) text_.remove_prefix(kByteOrderMark.size());
-  }
-
-  // True once a read has run into the end of the text.
-  bool atEnd() const { return atEnd_; }
-
-  std::string_view readLine() {
-    lastStart_ = pos_;
-    std::string_view line;
-    const std::size_t newline = text_.find('\n', pos_);
-    if (newline == std::string_view::npos) {
-      line = text_.substr(pos_);
-      pos_ = text_.size();
-      atEnd_ = true;
-    } else {
-      line = text_.substr(pos_, newline - pos_);
-      pos_ = newline + 1;
-    }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-  }
-
-  // The number, from 1, of the line readLine returned last.
-  std::size_t lastLineNumber() const {
-    return 1 + static_cast<std::size_t>(std::count(
-                   text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(lastStart_), '\n'));
-  }
-
-  // Echoes a line that readLine returned, straight from the text when a
-  // newline follows it there.
-  void echo(std::string_view line, LineOutput& out) const {
-    const std::size_t end = static_cast<std::size_t>(line.data() - text_.data()) + line.size();
-    if (end < text_.size() && text_[end] == '\n') {
-      out.writeWholeLine(text_.substr(end - line.size(), line.size() + 1));
-    } else {
-      out.writeLine(line);
-    }
-  }
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  std::size_t lastStart_ = 0;
-  bool atEnd_ = false;
-};
 
 // Loads every table definition into the registry, echoing each line as it
 // is read. Empty lines are counted and written before the next non-empty one.
@@ -101,24 +47,6 @@ void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry) {
   }
 }
 
-std::optional<std::string> readWholeFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return std::nullopt;
-  std::string content;
-  // A regular file's size is known up front, so the text is not moved about
-  // while it grows.
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size < content.max_size()) content.reserve(static_cast<std::size_t>(size));
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
-  return content;
-}
-
 bool sameFile(const char* a, const char* b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error) && !error;
@@ -126,13 +54,12 @@ bool sameFile(const char* a, const char* b) {
 
 }  // namespace
 
-void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
-  LineReader lines(input);
+void evaluateInput(LineReader& lines, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
   TableRegistry registry;
   bool loaded = false;
   std::size_t column = 0;
   try {
-    const std::string_view query = lines.readLine();
+    const std::string query(lines.readLine());
     out.writeLine(query);
     out.writeLine(lines.atEnd() ? std::string_view() : lines.readLine());
     loadTables(lines, out, registry);
@@ -156,10 +83,15 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, Q
   }
 }
 
-bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place,
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
+  LineReader lines(input);
+  evaluateInput(lines, out, place, trace);
+}
+
+bool evaluateInputWithinMemory(LineReader& lines, LineOutput& out, ErrorPlace* place,
                                QueryTrace* trace) {
   try {
-    evaluateInput(input, out, place, trace);
+    evaluateInput(lines, out, place, trace);
     return true;
   } catch (const std::bad_alloc&) {
     // The tables are gone by now; the line buffer keeps its capacity.
@@ -171,14 +103,35 @@ bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPla
   }
 }
 
+bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place,
+                               QueryTrace* trace) {
+  LineReader lines(input);
+  return evaluateInputWithinMemory(lines, out, place, trace);
+}
+
 namespace {
 
 // Memory that runs out before the output file is open leaves it alone.
 void reportOutOfMemory() { std::cerr << "ERROR: " << msg::kOutOfMemory << std::endl; }
 
+// Closes the input file however the run ends.
+struct InputFile {
+  explicit InputFile(std::FILE* opened) : file(opened) {}
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile() {
+    if (file != nullptr) std::fclose(file);
+  }
+  std::FILE* file;
+};
+
 int runFiles(const char* inputPath, const char* outputPath) {
-  const std::optional<std::string> input = readWholeFile(inputPath);
-  if (!input) {
+  const InputFile input{std::fopen(inputPath, "rb")};
+  // The first piece is read before the output file is opened: an input that
+  // cannot be read at all leaves the output alone.
+  std::optional<LineReader> lines;
+  if (input.file != nullptr) lines.emplace(input.file);
+  if (!lines || lines->failed()) {
     std::cerr << msg::kCannotOpenInput << inputPath << std::endl;
     return 1;
   }
@@ -196,12 +149,16 @@ int runFiles(const char* inputPath, const char* outputPath) {
 
   FileOutput out(file);
   int status = 0;
-  if (!evaluateInputWithinMemory(*input, out)) {
+  if (!evaluateInputWithinMemory(*lines, out)) {
     reportOutOfMemory();
     status = 1;
   }
   if (!out.close()) {
     std::cerr << msg::kCannotWriteOutput << outputPath << std::endl;
+    return 1;
+  }
+  if (lines->failed()) {
+    std::cerr << msg::kCannotOpenInput << inputPath << std::endl;
     return 1;
   }
   return status;
