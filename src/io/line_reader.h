@@ -48,10 +48,10 @@ class LineReader {
   void dropByteOrderMark();
 
   std::FILE* file_ = nullptr;
-  std::string buffer_;       // a file's unread bytes and the current line
-  std::string_view text_;    // the bytes at hand: all the text, or buffer_'s
-  std::size_t pos_ = 0;      // the first unread byte of text_
-  bool complete_ = true;     // text_ runs to the end of the input
+  std::string buffer_;     // a file's unread bytes and the current line
+  std::string_view text_;  // the bytes at hand: all the text, or buffer_'s
+  std::size_t pos_ = 0;    // the first unread byte of text_
+  bool complete_ = true;   // text_ runs to the end of the input
   bool atEnd_ = false;
   bool failed_ = false;
   std::size_t lineNumber_ = 0;
