@@ -65,8 +65,9 @@ void evaluateInput(LineReader& lines, LineOutput& out, ErrorPlace* place, QueryT
     loadTables(lines, out, registry);
     loaded = true;
     out.endLine();
-    const Relation result = evaluateQuery(query, registry, &column, trace);
-    printTable(result, out);
+    TablePrinter printer(out);
+    const Relation result = evaluateQuery(query, registry, &column, trace, &printer);
+    if (!printer.begun()) printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();
     out.put("ERROR: ");

@@ -1,5 +1,6 @@
 #include "model/relation.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -18,14 +19,35 @@ std::uint64_t plus(std::uint64_t a, std::uint64_t b) { return b > kMost - a ? kM
 
 }  // namespace
 
-Relation::Relation(const Table& stored)
-    : name_(stored.name), schema_(stored.schema), rows_(&stored.rows) {}
+Relation::Relation(const Table& stored) : name_(stored.name), schema_(stored.schema) {
+  if (stored.isPacked()) {
+    packed_ = &stored.packed;
+  } else {
+    rows_ = &stored.rows;
+  }
+}
 
 Relation::Relation(Table&& owned)
-    : name_(std::move(owned.name)),
-      schema_(std::move(owned.schema)),
-      ownedRows_(std::make_unique<RowList>(std::move(owned.rows))),
-      rows_(ownedRows_.get()) {}
+    : name_(std::move(owned.name)), schema_(std::move(owned.schema)) {
+  if (owned.isPacked()) {
+    ownedRows_ = std::make_unique<RowList>(unpackRows(owned.packed));
+  } else {
+    ownedRows_ = std::make_unique<RowList>(std::move(owned.rows));
+  }
+  rows_ = ownedRows_.get();
+}
+
+void Relation::unpack() const {
+  ownedRows_ = std::make_unique<RowList>(unpackRows(*packed_));
+  rows_ = ownedRows_.get();
+}
+
+Rows unpackRows(const PackedRows& packed) {
+  Rows rows;
+  rows.reserve(packed.size());
+  packed.forEach([&rows](const unsigned char* row) { rows.push_back(PackedRows::unpack(row)); });
+  return rows;
+}
 
 Relation Relation::product(Relation left, Relation right) {
   Relation result;
@@ -43,6 +65,7 @@ Relation Relation::product(Relation left, Relation right) {
 }
 
 std::uint64_t Relation::rowCount() const {
+  if (isPacked()) return packed_->size();
   if (!isProduct()) return rows_->size();
   std::uint64_t count = 1;
   for (const Relation& factor : factors_) count = times(count, factor.rowCount());
@@ -50,6 +73,7 @@ std::uint64_t Relation::rowCount() const {
 }
 
 std::uint64_t Relation::valueCount() const {
+  if (isPacked()) return packed_->valueCount();
   if (!isProduct()) {
     std::uint64_t values = 0;
     for (const Row& row : *rows_) values = plus(values, row.size());
@@ -95,6 +119,60 @@ void requireRoomToBuild(const Relation& product) {
   requireRoomToBuild(product, memoryLeftToUse());
 }
 
+void viewsOfParts(const Row* const* parts, std::size_t count, std::vector<ValueView>& views) {
+  views.clear();
+  for (std::size_t i = 0; i < count; ++i) {
+    for (const Value& value : *parts[i]) views.push_back(viewOf(value));
+  }
+}
+
+namespace {
+
+std::size_t printedLength(const Value& value) {
+  if (value.isString()) return value.text().size() + 2;
+  std::size_t digits = value.number() < 0 ? 2 : 1;
+  for (std::int64_t m = value.number() < 0 ? -static_cast<std::int64_t>(value.number())
+                                           : value.number();
+       m >= 10; m /= 10) {
+    ++digits;
+  }
+  return digits;
+}
+
+}  // namespace
+
+std::size_t longestLine(const Relation& relation) {
+  if (relation.isProduct()) {
+    std::size_t sum = 0;
+    for (const Relation& factor : relation.factors()) sum += longestLine(factor) + 1;
+    return sum;
+  }
+  if (relation.isPacked()) return relation.packedRows().longestLine();
+  std::size_t longest = 0;
+  for (const Row& row : relation.rows()) {
+    std::size_t line = row.empty() ? 0 : row.size() - 1;
+    for (const Value& value : row) line += printedLength(value);
+    longest = std::max(longest, line);
+  }
+  return longest;
+}
+
+std::size_t widestRow(const Relation& relation) {
+  if (relation.isPacked()) return relation.packedRows().longestRow();
+  std::size_t widest = 0;
+  for (const Row& row : relation.rows()) widest = std::max(widest, row.size());
+  return widest;
+}
+
+void rowViews(const Relation& relation, const void* handle, std::vector<ValueView>& views) {
+  if (relation.isPacked()) {
+    PackedRows::decode(static_cast<const unsigned char*>(handle), views);
+    return;
+  }
+  const Row* part = static_cast<const Row*>(handle);
+  viewsOfParts(&part, 1, views);
+}
+
 Row joinParts(const Row* const* parts, std::size_t count) {
   std::size_t size = 0;
   for (std::size_t i = 0; i < count; ++i) size += parts[i]->size();
@@ -106,6 +184,13 @@ Row joinParts(const Row* const* parts, std::size_t count) {
 
 std::vector<Row> firstRows(const Relation& relation, std::size_t limit) {
   std::vector<Row> rows;
+  if (relation.isPacked()) {
+    // Only the rows taken are unpacked.
+    relation.packedRows().forEach([&rows, limit](const unsigned char* row) {
+      if (rows.size() < limit) rows.push_back(PackedRows::unpack(row));
+    });
+    return rows;
+  }
   ProductCursor cursor(relation);
   while (rows.size() < limit && cursor.next()) {
     rows.push_back(joinParts(cursor.parts().data(), cursor.parts().size()));

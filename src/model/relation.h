@@ -13,6 +13,7 @@
 
 #include "model/table.h"
 #include "model/value.h"
+#include "model/value_view.h"
 
 using RowList = decltype(Table::rows);
 
@@ -50,8 +51,17 @@ class Relation {
   // A product's factors, left to right; none of them is a product.
   const std::vector<Relation>& factors() const { return factors_; }
 
-  // The rows of a relation that is no product.
-  const RowList& rows() const { return *rows_; }
+  // Whether the rows are a stored table's packed rows, borrowed.
+  bool isPacked() const { return packed_ != nullptr; }
+  // The packed rows of a relation that isPacked.
+  const PackedRows& packedRows() const { return *packed_; }
+
+  // The rows of a relation that is no product. Packed rows are unpacked into
+  // general rows the relation owns, once, when first asked for.
+  const RowList& rows() const {
+    if (rows_ == nullptr) unpack();
+    return *rows_;
+  }
 
   // How many rows, and how many values in all, the relation has (a product:
   // would have once built), saturating at the largest uint64.
@@ -65,13 +75,18 @@ class Relation {
 
  private:
   Relation() = default;
+  void unpack() const;
 
   std::string name_;
   Schema schema_;
-  std::unique_ptr<RowList> ownedRows_;
-  const RowList* rows_ = nullptr;
+  mutable std::unique_ptr<RowList> ownedRows_;
+  mutable const RowList* rows_ = nullptr;
+  const PackedRows* packed_ = nullptr;
   std::vector<Relation> factors_;
 };
+
+// Packed rows as general rows, in order.
+Rows unpackRows(const PackedRows& packed);
 
 // The least bytes a product's rows take once built: its values times the
 // size of a value. The row lists, the rows' own storage and the strings'
@@ -106,6 +121,38 @@ struct RowParts {
     return nullptr;
   }
 };
+
+// The views of the values of parts one after the other, into views (cleared
+// first).
+void viewsOfParts(const Row* const* parts, std::size_t count, std::vector<ValueView>& views);
+
+// The most characters one of the relation's rows takes printed, values
+// separated by commas, its newline left out (a product's: the sum of its
+// factors' and the commas between them).
+std::size_t longestLine(const Relation& relation);
+
+// The most values a row of a relation that is no product has.
+std::size_t widestRow(const Relation& relation);
+
+// Calls visit(handle, views) for each row of a relation that is no product,
+// in order, with the views of its values; rowViews(relation, handle, views)
+// gives them again later. views is reused from row to row.
+template <class Visit>
+void forEachRowViews(const Relation& relation, std::vector<ValueView>& views, Visit&& visit) {
+  if (relation.isPacked()) {
+    relation.packedRows().forEach([&views, &visit](const unsigned char* row) {
+      PackedRows::decode(row, views);
+      visit(static_cast<const void*>(row), views);
+    });
+    return;
+  }
+  for (const Row& row : relation.rows()) {
+    const Row* part = &row;
+    viewsOfParts(&part, 1, views);
+    visit(static_cast<const void*>(&row), views);
+  }
+}
+void rowViews(const Relation& relation, const void* handle, std::vector<ValueView>& views);
 
 // The concatenation of parts, built.
 Row joinParts(const Row* const* parts, std::size_t count);

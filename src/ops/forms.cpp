@@ -73,7 +73,7 @@ Relation readProject(Query& query, char current, RowUse /*use*/) {
   nextNonBlank(query.text, current);
   query.text.get(current);  // blanks are not skipped: the list drops them
   const std::vector<std::string> names = readNameList(query.text, current, msg::kProjectEnd);
-  return tableProject(source, names);
+  return tableProject(source, names, query.writerHere());
 }
 
 // RENAME: operand, separator, new name up to "(" (commas and ")" belong to
@@ -116,7 +116,7 @@ Relation readSelect(Query& query, char current, RowUse /*use*/) {
   // leaves the query's reading where the condition's stopped.
   const CharStream rest = query.text;
   query.text = rest.window(begin, length);
-  Table result = tableSelect(source, query.text);
+  Table result = tableSelect(source, query.text, query.writerHere());
   query.text = rest;
   return result;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/relation.h"
+#include "model/row_writer.h"
 #include "model/table.h"
 #include "query/condition.h"
 
@@ -30,3 +31,7 @@ Table selectEachProductRow(const Relation& product, const Condition& condition);
 // factors it reads are chosen. Factors are chosen left to right, depth
 // first, so rows come out in product order and are never all held.
 Table selectByJoin(const Relation& product, const Condition& condition);
+
+// selectByJoin's rows written to writer as they are found, where
+// rowsMatchSchemas holds; otherwise false and nothing written.
+bool writeFromProduct(const Relation& product, const Condition& condition, RowWriter& writer);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/relation.h"
+#include "model/row_writer.h"
 #include "model/table.h"
 #include "text/char_stream.h"
 
@@ -36,8 +37,12 @@ Table tableMinus(const Relation& left, const Relation& right);
 // wins), with the rows sorted ascending and freed of duplicates. Raises
 // "Scheme Mismatch at project" for a name no attribute carries, before
 // anything is built, and "Row too short at project" for a row without a
-// value at a requested position.
-Table tableProject(const Relation& source, const std::vector<std::string>& names);
+// value at a requested position. Given a writer, and where the projected
+// values agree in kind column by column, the rows go to the writer as they
+// come from the sorted keys, once nothing can fail any more, and the table
+// returned has none (writer->begun() tells).
+Table tableProject(const Relation& source, const std::vector<std::string>& names,
+                   RowWriter* writer = nullptr);
 
 // The source under newName, its attributes renamed position by position,
 // types, lengths and rows unchanged: the rows are not copied, a stored
@@ -52,4 +57,14 @@ Relation tableRename(Relation source, std::string newName,
 // schema; text after it is ignored, and the stream is left where the reading
 // stopped. A product's rows are read without building it. Raises the
 // condition's "Construct error: " messages and "Row too short at select".
-Table tableSelect(const Relation& source, CharStream& conditionText);
+// Given a writer, and where no row can raise an error (see writeSelection),
+// the rows go to the writer as they are found and the table returned has
+// none (writer->begun() tells).
+Table tableSelect(const Relation& source, CharStream& conditionText, RowWriter* writer = nullptr);
+
+class Condition;
+// Writes the rows of source for which condition holds to writer, as they
+// are found, where no row can raise an error: a source whose every row has
+// every value the condition reads, or a product whose rows match their
+// schemas. Returns false, having written nothing, otherwise.
+bool writeSelection(const Relation& source, const Condition& condition, RowWriter& writer);

@@ -75,9 +75,10 @@ Relation evaluateExpression(Query& query, RowUse use) {
 }
 
 Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                       std::size_t* stoppedAt, QueryTrace* trace) {
+                       std::size_t* stoppedAt, QueryTrace* trace, RowWriter* writer) {
   Query query(queryText, registry);
   query.trace = trace;
+  query.writer = writer;
   try {
     return evaluateExpression(query, RowUse::TABLE);
   } catch (const QueryError&) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "model/relation.h"
+#include "model/row_writer.h"
 #include "model/table.h"
 #include "text/char_stream.h"
 
@@ -27,6 +28,14 @@ struct Query {
   const TableRegistry& registry;
   int depth = 0;
   QueryTrace* trace = nullptr;  // records the reading when set
+  // Where the form that ends the query may write its rows as it finds them,
+  // when it can do so with nothing left to fail; the relation it returns
+  // then has no rows (writer->begun() tells).
+  RowWriter* writer = nullptr;
+
+  // The writer for the form being read, if it is the outermost one and
+  // nothing is traced.
+  RowWriter* writerHere() const { return depth == 1 && trace == nullptr ? writer : nullptr; }
 };
 
 // How the form that reads an expression uses its rows: TABLE when it needs
@@ -51,8 +60,10 @@ Relation evaluateExpression(Query& query, RowUse use);
 // an error is raised and stoppedAt is given, it is set to the query's column
 // where reading stopped (in a condition, too: conditions are read through
 // windows over the query). When trace is given, the reading is recorded there.
+// When writer is given, the result's rows may go there instead (see Query).
 Relation evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                       std::size_t* stoppedAt = nullptr, QueryTrace* trace = nullptr);
+                       std::size_t* stoppedAt = nullptr, QueryTrace* trace = nullptr,
+                       RowWriter* writer = nullptr);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.
