@@ -27,8 +27,7 @@ Relation::Relation(const Table& stored) : name_(stored.name), schema_(stored.sch
   }
 }
 
-Relation::Relation(Table&& owned)
-    : name_(std::move(owned.name)), schema_(std::move(owned.schema)) {
+Relation::Relation(Table&& owned) : name_(std::move(owned.name)), schema_(std::move(owned.schema)) {
   if (owned.isPacked()) {
     ownedRows_ = std::make_unique<RowList>(unpackRows(owned.packed));
   } else {
