@@ -1,13 +1,18 @@
 # Thin wrappers over the CMake presets; see README.md.
 EXAMPLE ?= examples/employees.txt
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# Warnings are errors where WERROR=ON (CI sets it; so does the dev preset);
+# a user's build does not stop at a warning its compiler is the first to give.
+WERROR ?= OFF
+# emscripten's emcmake: on the PATH, or in the SDK that EMSDK names.
+EMCMAKE ?= $(or $(shell command -v emcmake 2>/dev/null),$(if $(EMSDK),$(EMSDK)/upstream/emscripten/emcmake),emcmake)
 
 .PHONY: all build deps run test test-clang test-sanitize tidy coverage fuzz fuzz-ci bench package windows test-windows format clean web test-web
 
 all: build
 
 build:
-	cmake --preset default
+	cmake --preset default -DRAEVAL_WERROR=$(WERROR)
 	cmake --build --preset default -j$(JOBS)
 
 # The Debian packages the tests need, installed where missing (as root).
@@ -70,7 +75,7 @@ package: build
 # (raeval.exe, README.md, LICENSE, examples), both under build/windows.
 windows:
 	tools/install-deps.sh windows
-	cmake --preset windows
+	cmake --preset windows -DRAEVAL_WERROR=$(WERROR)
 	cmake --build --preset windows -j$(JOBS)
 	cd build/windows && cpack -G ZIP
 
@@ -85,10 +90,11 @@ format:
 clean:
 	rm -rf build
 
-# The page and cli.mjs, in build/web (emscripten).
+# The page, and the command line on the same engine for node, in build/web
+# (emscripten, through emcmake).
 web:
 	tools/install-deps.sh web
-	cmake --preset web
+	$(EMCMAKE) cmake --preset web -DRAEVAL_WERROR=$(WERROR)
 	cmake --build --preset web -j$(JOBS)
 
 # The page's tests: its engine against the command line's bytes under node,

@@ -2,7 +2,7 @@
 
 Run through bench/web.sh, which builds what this needs. Prints, for each
 workload of the main benchmark at N rows: the median wall time of the native
-raeval, of `node build/web/cli.mjs` (the whole process, node's start
+raeval, of `node build/web/raeval-node.js` (the whole process, node's start
 included), and of the engine alone inside node (bench/web_engine.mjs), with
 the ratios to native; then the sizes of the page's files and the time to the
 page's first result in headless Chromium.
@@ -39,9 +39,9 @@ def main():
     os.makedirs(args.work, exist_ok=True)
 
     tables = gen.tables(args.rows)
-    cli = os.path.join(args.web, "cli.mjs")
+    cli = os.path.join(args.web, "raeval-node.js")
     print(f"N = {args.rows:,} rows, {args.reps} runs each, medians; runs alternate")
-    print(f"{'workload':10} {'native':>9} {'cli.mjs':>9} {'ratio':>6} {'engine':>9} {'ratio':>6}")
+    print(f"{'workload':10} {'native':>9} {'node':>9} {'ratio':>6} {'engine':>9} {'ratio':>6}")
     for key, label, query, _, names in bench.WORKLOADS:
         path = os.path.join(args.work, f"{key}.txt")
         gen.write(path, bench.raeval_input(query, key, args.rows, tables, names))

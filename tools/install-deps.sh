@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a group of jobs needs, where they are
-# missing. Run as root (or with sudo rights); elsewhere it only names what is
-# missing and leaves the choice to you.
+# missing. Run as root; elsewhere it names what is missing and fails (exit 1),
+# so that the make target that needs them stops there.
 #
 #   tools/install-deps.sh GROUP...
 #
@@ -45,8 +45,9 @@ fi
 ((${#missing[@]} == 0)) && exit 0
 
 if ((EUID != 0)) || ! command -v apt-get >/dev/null; then
-  echo "Missing Debian packages (install them, then run again): ${missing[*]}" >&2
-  exit 0
+  echo "$0: missing packages for ${*}: ${missing[*]}" >&2
+  echo "Install them (as root: apt-get install ${missing[*]}), then run again." >&2
+  exit 1
 fi
 echo "Installing ${missing[*]}" >&2
 apt-get update -qq

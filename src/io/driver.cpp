@@ -1,6 +1,5 @@
 #include "io/driver.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,41 +10,16 @@
 #include <string>
 #include <system_error>
 
-#include "io/input_reader.h"
 #include "io/line_reader.h"
 #include "io/printer.h"
-#include "io/standard_streams.h"
+#include "io/table_loader.h"
 #include "model/query_error.h"
 #include "model/table.h"
+#include "ops/forms.h"
+#include "platform/standard_streams.h"
 #include "query/evaluator.h"
 
 namespace {
-
-// Loads every table definition into the registry, echoing each line as it
-// is read. Empty lines are counted and written before the next non-empty one.
-void loadTables(LineReader& input, LineOutput& out, TableRegistry& registry) {
-  std::size_t pendingEmptyLines = 0;
-  while (!input.atEnd()) {
-    std::string_view line = input.readLine();
-    if (line.empty()) {
-      ++pendingEmptyLines;
-      continue;
-    }
-    for (; pendingEmptyLines > 0; --pendingEmptyLines) out.endLine();
-    input.echo(line, out);
-    Table table = readTableHeader(line);
-    while (!input.atEnd()) {
-      line = input.readLine();
-      if (line.empty()) {
-        ++pendingEmptyLines;
-        break;
-      }
-      input.echo(line, out);
-      readDataRow(line, table);
-    }
-    registry.registerTable(std::move(table));
-  }
-}
 
 bool sameFile(const char* a, const char* b) {
   std::error_code error;
@@ -66,7 +40,7 @@ void evaluateInput(LineReader& lines, LineOutput& out, ErrorPlace* place, QueryT
     loaded = true;
     out.endLine();
     TablePrinter printer(out);
-    const Relation result = evaluateQuery(query, registry, &column, trace, &printer);
+    const Operand result = evaluateQuery(query, registry, kOperatorForms, &column, trace, &printer);
     if (!printer.begun()) printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();

@@ -39,23 +39,24 @@ void TablePrinter::row(const ValueView* values, std::size_t count) {
 
 void TablePrinter::end() { out_.endLine(); }
 
-void printTable(const Relation& table, LineOutput& out) {
+void printTable(const Operand& table, LineOutput& out) {
   TablePrinter printer(out);
   std::vector<ValueView> views;
-  if (table.isProduct()) {
+  if (const Product* product = table.product()) {
     std::size_t widest = 0;
-    for (const Relation& factor : table.factors()) widest += widestRow(factor);
+    for (const Relation& factor : product->factors()) widest += widestRow(factor);
     views.reserve(widest);
-    printer.begin(table.name(), table.schema(), longestLine(table));
-    ProductCursor cursor(table);
+    printer.begin(table.name(), table.schema(), longestLine(*product));
+    ProductCursor cursor(*product);
     while (cursor.next()) {
       viewsOfParts(cursor.parts().data(), cursor.parts().size(), views);
       printer.row(views.data(), views.size());
     }
   } else {
-    views.reserve(widestRow(table));
-    printer.begin(table.name(), table.schema(), longestLine(table));
-    forEachRowViews(table, views, [&printer](const void*, const std::vector<ValueView>& values) {
+    const Relation& relation = *table.relation();
+    views.reserve(widestRow(relation));
+    printer.begin(table.name(), table.schema(), longestLine(relation));
+    forEachRowViews(relation, views, [&printer](const void*, const std::vector<ValueView>& values) {
       printer.row(values.data(), values.size());
     });
   }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "io/output.h"
-#include "model/relation.h"
+#include "model/operand.h"
 #include "model/row_writer.h"
 
 // Writes the schema line "Name(a int, b char(8))", one line per row with its
@@ -27,6 +27,6 @@ class TablePrinter final : public RowWriter {
   LineOutput& out_;
 };
 
-// A whole relation through a TablePrinter. A product's rows are written in
+// A whole operand through a TablePrinter. A product's rows are written in
 // product order as they are made, one at a time. Raises nothing.
-void printTable(const Relation& table, LineOutput& out);
+void printTable(const Operand& table, LineOutput& out);

@@ -2,7 +2,7 @@
 // product order and only the rows kept are built.
 #pragma once
 
-#include "model/relation.h"
+#include "model/product.h"
 #include "model/row_writer.h"
 #include "model/table.h"
 #include "query/condition.h"
@@ -11,17 +11,21 @@
 // the product's name and schema: exactly what building the product and then
 // selecting from it gives, errors included. Takes selectByJoin where
 // rowsMatchSchemas holds, and selectEachProductRow otherwise.
-Table selectFromProduct(const Relation& product, const Condition& condition);
+// Given a writer, and where writeFromProduct can write the rows, they go
+// there as they are found and the table returned has none (writer->begun()
+// tells).
+Table selectFromProduct(const Product& product, const Condition& condition,
+                        RowWriter* writer = nullptr);
 
 // True when every row of every factor has exactly as many values as its
 // factor's schema has attributes, so that each position of the product's
 // schema reads the same factor and column in every row.
-bool rowsMatchSchemas(const Relation& product);
+bool rowsMatchSchemas(const Product& product);
 
 // The general path: every row of the product, in order, with the whole
 // condition evaluated on it. Raises "Row too short at select" where that
 // evaluation reads past a row's end.
-Table selectEachProductRow(const Relation& product, const Condition& condition);
+Table selectEachProductRow(const Product& product, const Condition& condition);
 
 // The planned path, for a product whose rows match their schemas (then no
 // evaluation can fail). The condition is split at its AND nodes: a part that
@@ -30,8 +34,8 @@ Table selectEachProductRow(const Relation& product, const Condition& condition);
 // reads no attribute is decided once; the rest is tested as soon as the
 // factors it reads are chosen. Factors are chosen left to right, depth
 // first, so rows come out in product order and are never all held.
-Table selectByJoin(const Relation& product, const Condition& condition);
+Table selectByJoin(const Product& product, const Condition& condition);
 
 // selectByJoin's rows written to writer as they are found, where
 // rowsMatchSchemas holds; otherwise false and nothing written.
-bool writeFromProduct(const Relation& product, const Condition& condition, RowWriter& writer);
+bool writeFromProduct(const Product& product, const Condition& condition, RowWriter& writer);

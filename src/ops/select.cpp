@@ -4,14 +4,12 @@
 #include <utility>
 #include <vector>
 
-#include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
-#include "text/char_stream.h"
 
 namespace {
 
-// The fewest values a row of a relation that is no product has.
+// The fewest values a row of the relation has.
 std::size_t shortestRow(const Relation& source) {
   if (source.isPacked()) return source.packedRows().shortestRow();
   std::size_t shortest = SIZE_MAX;
@@ -22,7 +20,6 @@ std::size_t shortestRow(const Relation& source) {
 }  // namespace
 
 bool writeSelection(const Relation& source, const Condition& condition, RowWriter& writer) {
-  if (source.isProduct()) return writeFromProduct(source, condition, writer);
   if (source.rowCount() > 0 && shortestRow(source) < condition.valuesNeeded()) return false;
   std::vector<ValueView> views;
   views.reserve(widestRow(source));
@@ -34,12 +31,9 @@ bool writeSelection(const Relation& source, const Condition& condition, RowWrite
   return true;
 }
 
-Table tableSelect(const Relation& source, CharStream& conditionText, RowWriter* writer) {
-  const Condition condition(source.schema(), conditionText, true);
-  Table result(source.name());
-  result.schema = source.schema();
+Table tableSelect(const Relation& source, const Condition& condition, RowWriter* writer) {
+  Table result = emptyTableLike(source);
   if (writer != nullptr && writeSelection(source, condition, *writer)) return result;
-  if (source.isProduct()) return selectFromProduct(source, condition);
   std::vector<ValueView> views;
   forEachRowViews(source, views, [&](const void*, const std::vector<ValueView>& values) {
     if (!condition.evaluate(values)) return;

@@ -16,6 +16,7 @@
 #include "model/query_error.h"
 #include "model/relation.h"
 #include "model/table.h"
+#include "ops/forms.h"
 #include "query/evaluator.h"
 
 namespace {
@@ -79,8 +80,8 @@ std::string run(const std::string& query, const TableRegistry& tables, bool writ
   StringOutput out;
   try {
     TablePrinter printer(out);
-    const Relation result =
-        evaluateQuery(query, tables, nullptr, nullptr, writeAsFound ? &printer : nullptr);
+    const Operand result = evaluateQuery(query, tables, kOperatorForms, nullptr, nullptr,
+                                         writeAsFound ? &printer : nullptr);
     if (!printer.begun()) printTable(result, out);
   } catch (const QueryError& error) {
     return "ERROR: " + error.message();

@@ -2,7 +2,8 @@
 # The page's engine gives the command line's bytes: every end-to-end case
 # (but those in e2e_skip.txt, which are about the process itself) and every
 # example (but the pipes of troubleshooting/, which are about files), run
-# through build/web/cli.mjs under node with its default stack.
+# through build/web/raeval-node.js, the command line on the same engine,
+# under node.
 #
 #   check_identity.sh E2E_RUNNER SOURCE_DIR
 #
@@ -14,22 +15,17 @@ source_dir=$2
 here=$(cd "$(dirname "$0")" && pwd)
 export RAEVAL_WEB_DIR=${RAEVAL_WEB_DIR:-$source_dir/build/web}
 
-if ! command -v node >/dev/null || [[ ! -f $RAEVAL_WEB_DIR/cli.mjs ]]; then
-  echo "node or $RAEVAL_WEB_DIR/cli.mjs missing (make web)"
+if ! command -v node >/dev/null || [[ ! -f $RAEVAL_WEB_DIR/raeval-node.js ]]; then
+  echo "node or $RAEVAL_WEB_DIR/raeval-node.js missing (make web)"
   [[ -n ${RAEVAL_WEB_REQUIRED:-} ]] && exit 1
   exit 77
 fi
 
 program=$here/raeval_node.sh
-checks=$source_dir/tests/examples
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mapfile -t cases < <(bash "$source_dir/tests/e2e/case_files.sh" "$work")
 status=0
-"$runner" --skip "$here/e2e_skip.txt" "$program" "$source_dir"/tests/e2e/*.test || status=1
-bash "$checks/run_examples.sh" "$program" files "$source_dir/examples" "$checks/messages" \
-  "$checks/surprises" "$checks/troubleshooting" || status=1
-for group_and_base in tutorial:examples/employees.txt conditions:examples/select.txt \
-    messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt \
-    troubleshooting:examples/employees.txt; do
-  bash "$checks/run_examples.sh" "$program" queries "$checks/${group_and_base%%:*}" \
-    "$source_dir/${group_and_base#*:}" || status=1
-done
+"$runner" --skip "$here/e2e_skip.txt" "$program" "${cases[@]}" || status=1
+bash "$source_dir/tests/examples/run_groups.sh" "$program" "$source_dir" || status=1
 exit $status
