@@ -340,7 +340,7 @@ def main():
         emit()
         emit("targets at N = 1,000,000 (user: raeval's user CPU at most a quarter of sqlite3's,")
         emit("as measured and less the floor's; wall: raeval's wall time less the floor at most")
-        emit("sqlite3's; memory: at most 200 bytes per input row for project and select, 600 for")
+        emit("sqlite3's; memory: at most 48 bytes per input row for project and select, 40 for")
         emit("the others):")
         for r in top:
             q = r.su / 4
@@ -348,7 +348,7 @@ def main():
                  f"less floor {r.net_user:.3f}: {verdict(r.net_user <= q)}; "
                  f"wall {r.net_wall:.3f} vs {r.sw:.3f}: {verdict(r.net_wall <= r.sw)}; "
                  f"memory {r.rm / r.rows:.0f} B/row: "
-                 f"{verdict(r.rm / r.rows <= (200 if r.key in 'bc' else 600))}")
+                 f"{verdict(r.rm / r.rows <= (48 if r.key in 'bc' else 40))}")
     growth = [r for r in results if r.growth != "-" and r.n > 10000]
     if growth:
         worst = max(growth, key=lambda r: float(r.growth[1:]))

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "io/line_reader.h"
 #include "io/printer.h"
 #include "io/table_loader.h"
 #include "model/query_error.h"
@@ -20,24 +21,6 @@
 
 namespace {
 
-std::optional<std::string> readWholeFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return std::nullopt;
-  std::string content;
-  // A regular file's size is known up front, so the text is not moved about
-  // while it grows.
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (!error && size < content.max_size()) content.reserve(static_cast<std::size_t>(size));
-  char buffer[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
-  return content;
-}
-
 bool sameFile(const char* a, const char* b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error) && !error;
@@ -45,20 +28,20 @@ bool sameFile(const char* a, const char* b) {
 
 }  // namespace
 
-void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
-  LineReader lines(input);
+void evaluateInput(LineReader& lines, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
   TableRegistry registry;
   bool loaded = false;
   std::size_t column = 0;
   try {
-    const std::string_view query = lines.readLine();
+    const std::string query(lines.readLine());
     out.writeLine(query);
     out.writeLine(lines.atEnd() ? std::string_view() : lines.readLine());
     loadTables(lines, out, registry);
     loaded = true;
     out.endLine();
-    const Operand result = evaluateQuery(query, registry, kOperatorForms, &column, trace);
-    printTable(result, out);
+    TablePrinter printer(out);
+    const Operand result = evaluateQuery(query, registry, kOperatorForms, &column, trace, &printer);
+    if (!printer.begun()) printTable(result, out);
   } catch (const QueryError& error) {
     out.discardLine();
     out.put("ERROR: ");
@@ -75,10 +58,15 @@ void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, Q
   }
 }
 
-bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place,
+void evaluateInput(std::string_view input, LineOutput& out, ErrorPlace* place, QueryTrace* trace) {
+  LineReader lines(input);
+  evaluateInput(lines, out, place, trace);
+}
+
+bool evaluateInputWithinMemory(LineReader& lines, LineOutput& out, ErrorPlace* place,
                                QueryTrace* trace) {
   try {
-    evaluateInput(input, out, place, trace);
+    evaluateInput(lines, out, place, trace);
     return true;
   } catch (const std::bad_alloc&) {
     // The tables are gone by now; the line buffer keeps its capacity.
@@ -90,14 +78,35 @@ bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPla
   }
 }
 
+bool evaluateInputWithinMemory(std::string_view input, LineOutput& out, ErrorPlace* place,
+                               QueryTrace* trace) {
+  LineReader lines(input);
+  return evaluateInputWithinMemory(lines, out, place, trace);
+}
+
 namespace {
 
 // Memory that runs out before the output file is open leaves it alone.
 void reportOutOfMemory() { std::cerr << "ERROR: " << msg::kOutOfMemory << std::endl; }
 
+// Closes the input file however the run ends.
+struct InputFile {
+  explicit InputFile(std::FILE* opened) : file(opened) {}
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile() {
+    if (file != nullptr) std::fclose(file);
+  }
+  std::FILE* file;
+};
+
 int runFiles(const char* inputPath, const char* outputPath) {
-  const std::optional<std::string> input = readWholeFile(inputPath);
-  if (!input) {
+  const InputFile input{std::fopen(inputPath, "rb")};
+  // The first piece is read before the output file is opened: an input that
+  // cannot be read at all leaves the output alone.
+  std::optional<LineReader> lines;
+  if (input.file != nullptr) lines.emplace(input.file);
+  if (!lines || lines->failed()) {
     std::cerr << msg::kCannotOpenInput << inputPath << std::endl;
     return 1;
   }
@@ -115,12 +124,16 @@ int runFiles(const char* inputPath, const char* outputPath) {
 
   FileOutput out(file);
   int status = 0;
-  if (!evaluateInputWithinMemory(*input, out)) {
+  if (!evaluateInputWithinMemory(*lines, out)) {
     reportOutOfMemory();
     status = 1;
   }
   if (!out.close()) {
     std::cerr << msg::kCannotWriteOutput << outputPath << std::endl;
+    return 1;
+  }
+  if (lines->failed()) {
+    std::cerr << msg::kCannotOpenInput << inputPath << std::endl;
     return 1;
   }
   return status;

@@ -54,8 +54,8 @@ Table readTableHeader(std::string_view line) {
 
 void readDataRow(std::string_view line, Table& table) {
   CharStream in(line);
-  Row row;
-  row.reserve(table.schema.size());
+  PackedRows& rows = table.packed;
+  rows.discardRow();
   char c = '\0';
   while (in.get(c)) {
     bool ended = false;
@@ -68,14 +68,14 @@ void readDataRow(std::string_view line, Table& table) {
     if (isDigit(c)) {
       std::int32_t number = 0;
       if (!in.readIntAfter(c, number)) throw QueryError(msg::kIntegerOutOfRange);
-      row.emplace_back(number);
+      rows.addNumber(number);
     } else if (c != '\'') {
       throw QueryError(msg::kNotIntOrString);
     } else {
       std::string_view text;
       if (!in.readUntil('\'', text)) throw QueryError(msg::kEndOfString);
-      row.emplace_back(text);
+      rows.addText(text);
     }
   }
-  table.addRow(std::move(row));
+  rows.endRow();
 }

@@ -16,6 +16,6 @@ Table readTableHeader(std::string_view line);
 
 // Reads a data-row line (values separated by spaces and at most one comma:
 // unsigned decimal integers, or strings in single quotes without escapes)
-// and appends the row, as written, to table. Raises "Input> Not int or
+// and appends the row, as written, to table's packed rows. Raises "Input> Not int or
 // string", "Input> End of string" or "Input> Integer out of range".
 void readDataRow(std::string_view line, Table& table);

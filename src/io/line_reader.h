@@ -1,7 +1,10 @@
-// The input file read a line at a time.
+// The input file's lines, one at a time, from a text in memory or straight
+// from a file read in pieces: only the piece holding the current line is kept.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "io/output.h"
@@ -13,47 +16,43 @@
 // first line; anywhere else its bytes are ordinary characters.
 class LineReader {
  public:
-  explicit LineReader(std::string_view text) : text_(text) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    if (text_.starts_with(kByteOrderMark)) text_.remove_prefix(kByteOrderMark.size());
-  }
+  // Reads text, which must outlive the reader.
+  explicit LineReader(std::string_view text);
+  // Reads file, opened by the caller, from its current position in pieces;
+  // the first piece is read here. The caller closes the file.
+  explicit LineReader(std::FILE* file);
+
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  ~LineReader() = default;
 
   // True once a read has run into the end of the text.
   bool atEnd() const { return atEnd_; }
+  // True once reading the file failed; the text then ends where it failed.
+  bool failed() const { return failed_; }
 
-  std::string_view readLine() {
-    ++lines_;
-    std::string_view line;
-    const std::size_t newline = text_.find('\n', pos_);
-    if (newline == std::string_view::npos) {
-      line = text_.substr(pos_);
-      pos_ = text_.size();
-      atEnd_ = true;
-    } else {
-      line = text_.substr(pos_, newline - pos_);
-      pos_ = newline + 1;
-    }
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-  }
+  // The next line, without its line end. Valid until the next readLine.
+  std::string_view readLine();
 
   // The number, from 1, of the line readLine returned last.
-  std::size_t lastLineNumber() const { return lines_; }
+  std::size_t lastLineNumber() const { return lineNumber_; }
 
-  // Echoes a line that readLine returned, straight from the text when a
-  // newline follows it there.
-  void echo(std::string_view line, LineOutput& out) const {
-    const std::size_t end = static_cast<std::size_t>(line.data() - text_.data()) + line.size();
-    if (end < text_.size() && text_[end] == '\n') {
-      out.writeWholeLine(text_.substr(end - line.size(), line.size() + 1));
-    } else {
-      out.writeLine(line);
-    }
-  }
+  // Echoes a line that readLine returned last: the line and a newline, in
+  // one delivery, straight from the text where a newline follows it there.
+  void echo(std::string_view line, LineOutput& out) const;
 
  private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  std::size_t lines_ = 0;
+  // Keeps the unread bytes, reads what follows them from the file, and
+  // notes the end of the file or a failed read.
+  void fill();
+  void dropByteOrderMark();
+
+  std::FILE* file_ = nullptr;
+  std::string buffer_;     // a file's unread bytes and the current line
+  std::string_view text_;  // the bytes at hand: all the text, or buffer_'s
+  std::size_t pos_ = 0;    // the first unread byte of text_
+  bool complete_ = true;   // text_ runs to the end of the input
   bool atEnd_ = false;
+  bool failed_ = false;
+  std::size_t lineNumber_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <cassert>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -40,6 +41,9 @@ class LineOutput {
     assert(line_.empty());
     deliver(lineAndNewline);
   }
+  // Makes room for a line of length characters and its newline, so that
+  // building lines up to there allocates nothing.
+  void reserveLine(std::size_t length) { line_.reserve(length + 1); }
   // Drops what was put since the last endLine.
   void discardLine() { line_.clear(); }
 

@@ -33,5 +33,12 @@ void Operand::appendFactorsTo(std::vector<Relation>& factors) && {
 
 std::vector<Row> firstRows(const Operand& operand, std::size_t limit) {
   if (const Product* product = operand.product()) return firstRows(ProductCursor(*product), limit);
-  return firstRows(ProductCursor(*operand.relation()), limit);
+  const Relation& relation = *operand.relation();
+  if (!relation.isPacked()) return firstRows(ProductCursor(relation), limit);
+  // Only the rows taken are unpacked.
+  std::vector<Row> rows;
+  relation.packedRows().forEach([&rows, limit](const unsigned char* row) {
+    if (rows.size() < limit) rows.push_back(PackedRows::unpack(row));
+  });
+  return rows;
 }

@@ -38,6 +38,12 @@ std::uint64_t leastBytesToBuild(const Product& product) {
   return saturatingTimes(product.valueCount(), sizeof(Value));
 }
 
+std::size_t longestLine(const Product& product) {
+  std::size_t sum = 0;
+  for (const Relation& factor : product.factors()) sum += longestLine(factor) + 1;
+  return sum;
+}
+
 Row joinParts(const Row* const* parts, std::size_t count) {
   std::size_t size = 0;
   for (std::size_t i = 0; i < count; ++i) size += parts[i]->size();

@@ -78,6 +78,10 @@ struct RowParts {
   }
 };
 
+// The most characters one of the product's rows takes printed: the sum of
+// its factors' longest lines and the commas between them.
+std::size_t longestLine(const Product& product);
+
 // The concatenation of parts, built.
 Row joinParts(const Row* const* parts, std::size_t count);
 

@@ -5,13 +5,17 @@
 // so that no code that reads stored rows can be handed one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "model/packed_rows.h"
 #include "model/table.h"
 #include "model/value.h"
+#include "model/value_view.h"
 
 // A name and a schema, and rows that are the relation's own or borrowed from
 // a table that outlives it. The name and the schema are the relation's own:
@@ -36,19 +40,35 @@ class Relation {
     schema_[position].setName(std::move(name));
   }
 
-  const Rows& rows() const { return *rows_; }
+  // Whether the rows are a stored table's packed rows, borrowed.
+  bool isPacked() const { return packed_ != nullptr; }
+  // The packed rows of a relation that isPacked.
+  const PackedRows& packedRows() const { return *packed_; }
+
+  // The rows as general rows. Packed rows are unpacked into general rows the
+  // relation owns, once, when first asked for.
+  const Rows& rows() const {
+    if (rows_ == nullptr) unpack();
+    return *rows_;
+  }
 
   // How many rows, and how many values in all, the relation has,
   // saturating at the largest uint64.
-  std::uint64_t rowCount() const { return rows_->size(); }
+  std::uint64_t rowCount() const { return isPacked() ? packed_->size() : rows_->size(); }
   std::uint64_t valueCount() const;
 
  private:
+  void unpack() const;
+
   std::string name_;
   Schema schema_;
-  std::unique_ptr<Rows> ownedRows_;
-  const Rows* rows_ = nullptr;
+  mutable std::unique_ptr<Rows> ownedRows_;
+  mutable const Rows* rows_ = nullptr;
+  const PackedRows* packed_ = nullptr;
 };
+
+// Packed rows as general rows, in order.
+Rows unpackRows(const PackedRows& packed);
 
 // An empty table with the name and schema of like (a relation, a product or
 // an operand): the start of an operator's result.
@@ -58,3 +78,35 @@ Table emptyTableLike(const Like& like) {
   result.schema = like.schema();
   return result;
 }
+
+// The views of the values of parts one after the other, into views (cleared
+// first).
+void viewsOfParts(const Row* const* parts, std::size_t count, std::vector<ValueView>& views);
+
+// The most characters one of the relation's rows takes printed, values
+// separated by commas, its newline left out.
+std::size_t longestLine(const Relation& relation);
+
+// The most values a row of the relation has.
+std::size_t widestRow(const Relation& relation);
+
+// Calls visit(handle, views) for each row of the relation, in order, with the
+// views of its values; rowViews(relation, handle, views) gives them again
+// later. views is reused from row to row. Packed rows are read where they
+// are, never unpacked.
+template <class Visit>
+void forEachRowViews(const Relation& relation, std::vector<ValueView>& views, Visit&& visit) {
+  if (relation.isPacked()) {
+    relation.packedRows().forEach([&views, &visit](const unsigned char* row) {
+      PackedRows::decode(row, views);
+      visit(static_cast<const void*>(row), views);
+    });
+    return;
+  }
+  for (const Row& row : relation.rows()) {
+    const Row* part = &row;
+    viewsOfParts(&part, 1, views);
+    visit(static_cast<const void*>(&row), views);
+  }
+}
+void rowViews(const Relation& relation, const void* handle, std::vector<ValueView>& views);

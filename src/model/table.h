@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/evaluation_budget.h"
+#include "model/packed_rows.h"
 #include "model/value.h"
 
 // The rows of a table in order. A Row is a handle on its block of values, so
@@ -16,7 +17,9 @@
 using Rows = std::vector<Row>;
 
 // A named relation: rows in the order they were appended, and a schema. No
-// invariant ties the rows to the schema. Copies are deep.
+// invariant ties the rows to the schema. A table an operator builds keeps
+// general rows in rows; a table read from the input keeps its rows packed
+// in packed, and rows stays empty. Copies are deep.
 struct Table {
   explicit Table(std::string tableName) : name(std::move(tableName)) {}
 
@@ -40,7 +43,11 @@ struct Table {
   // one row of each distinct content stays, the first of its run.
   void removeAdjacentDuplicateRows();
 
+  // Whether the rows are the packed ones.
+  bool isPacked() const { return !packed.empty(); }
+
   Rows rows;
+  PackedRows packed;
   Schema schema;
   std::string name;
 };

@@ -106,10 +106,10 @@ Operand readProject(Query& query, char current, RowUse /*use*/) {
   // Blanks are not skipped: the list drops them.
   if (!query.text.get(current)) {
     if (current != ')') throw QueryError(msg::kProjectEnd);
-    return tableProject(source, std::vector<std::string>(1));
+    return tableProject(source, std::vector<std::string>(1), query.writerHere());
   }
   const std::vector<std::string> names = readNameList(query, current, msg::kProjectEnd);
-  return tableProject(source, names);
+  return tableProject(source, names, query.writerHere());
 }
 
 // RENAME: operand, separator, new name up to "(" (commas and ")" belong to
@@ -174,8 +174,9 @@ Operand readSelect(Query& query, char current, RowUse /*use*/) {
   try {
     const Condition condition(source.schema(), conditionText, true, trace);
     const Product* product = source.product();
-    Table result = product != nullptr ? selectFromProduct(*product, condition)
-                                      : tableSelect(*source.relation(), condition);
+    RowWriter* const writer = query.writerHere();
+    Table result = product != nullptr ? selectFromProduct(*product, condition, writer)
+                                      : tableSelect(*source.relation(), condition, writer);
     recordDelimiter(trace, current, query.text.column());
     return result;
   } catch (const QueryError&) {

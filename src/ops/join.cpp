@@ -231,7 +231,26 @@ Table selectByJoin(const Product& product, const Condition& condition) {
   return result;
 }
 
-Table selectFromProduct(const Product& product, const Condition& condition) {
+bool writeFromProduct(const Product& product, const Condition& condition, RowWriter& writer) {
+  if (!rowsMatchSchemas(product)) return false;
+  const Planner planner(product, condition);
+  std::vector<ValueView> views;
+  views.reserve(product.schema().size());
+  writer.begin(product.name(), product.schema(), longestLine(product));
+  if (planner.anyRowPossible()) {
+    planner.forEachMatch([&views, &writer](const std::vector<const Row*>& chosen) {
+      viewsOfParts(chosen.data(), chosen.size(), views);
+      writer.row(views.data(), views.size());
+    });
+  }
+  writer.end();
+  return true;
+}
+
+Table selectFromProduct(const Product& product, const Condition& condition, RowWriter* writer) {
+  if (writer != nullptr && writeFromProduct(product, condition, *writer)) {
+    return emptyTableLike(product);
+  }
   if (rowsMatchSchemas(product)) return selectByJoin(product, condition);
   return selectEachProductRow(product, condition);
 }

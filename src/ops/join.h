@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/product.h"
+#include "model/row_writer.h"
 #include "model/table.h"
 #include "query/condition.h"
 
@@ -10,7 +11,11 @@
 // the product's name and schema: exactly what building the product and then
 // selecting from it gives, errors included. Takes selectByJoin where
 // rowsMatchSchemas holds, and selectEachProductRow otherwise.
-Table selectFromProduct(const Product& product, const Condition& condition);
+// Given a writer, and where writeFromProduct can write the rows, they go
+// there as they are found and the table returned has none (writer->begun()
+// tells).
+Table selectFromProduct(const Product& product, const Condition& condition,
+                        RowWriter* writer = nullptr);
 
 // True when every row of every factor has exactly as many values as its
 // factor's schema has attributes, so that each position of the product's
@@ -30,3 +35,7 @@ Table selectEachProductRow(const Product& product, const Condition& condition);
 // factors it reads are chosen. Factors are chosen left to right, depth
 // first, so rows come out in product order and are never all held.
 Table selectByJoin(const Product& product, const Condition& condition);
+
+// selectByJoin's rows written to writer as they are found, where
+// rowsMatchSchemas holds; otherwise false and nothing written.
+bool writeFromProduct(const Product& product, const Condition& condition, RowWriter& writer);

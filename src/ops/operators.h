@@ -14,6 +14,7 @@
 #include "model/operand.h"
 #include "model/product.h"
 #include "model/relation.h"
+#include "model/row_writer.h"
 #include "model/table.h"
 #include "query/condition.h"
 
@@ -39,8 +40,12 @@ Table tableMinus(const Relation& left, const Relation& right);
 // wins), with the rows sorted ascending and freed of duplicates. Raises
 // "Scheme Mismatch at project" for a name no attribute carries, before
 // anything is built, and "Row too short at project" for a row without a
-// value at a requested position.
-Table tableProject(const Relation& source, const std::vector<std::string>& names);
+// value at a requested position. Given a writer, and where the projected
+// values agree in kind column by column, the rows go to the writer as they
+// come from the sorted keys, once nothing can fail any more, and the table
+// returned has none (writer->begun() tells).
+Table tableProject(const Relation& source, const std::vector<std::string>& names,
+                   RowWriter* writer = nullptr);
 
 // The source under newName, its attributes renamed position by position,
 // types, lengths and rows unchanged: the rows are not copied, a stored
@@ -51,6 +56,13 @@ Operand tableRename(Operand source, std::string newName,
                     const std::vector<std::string>& newAttributeNames);
 
 // The source rows, in order, for which condition (read against the source's
-// schema) holds. A product's rows are read without building it. Raises "Row
-// too short at select" where the condition reads past a row's end.
-Table tableSelect(const Relation& source, const Condition& condition);
+// schema) holds. Raises "Row too short at select" where the condition reads
+// past a row's end. Given a writer, and where no row can raise an error (see
+// writeSelection), the rows go to the writer as they are found and the table
+// returned has none (writer->begun() tells).
+Table tableSelect(const Relation& source, const Condition& condition, RowWriter* writer = nullptr);
+
+// Writes the rows of source for which condition holds to writer, as they
+// are found, where no row can raise an error: every row has every value the
+// condition reads. Returns false, having written nothing, otherwise.
+bool writeSelection(const Relation& source, const Condition& condition, RowWriter& writer);

@@ -21,18 +21,23 @@ namespace {
 // Keys compare as byte strings, the shorter first where one is a prefix of
 // the other, and equal keys are equal rows.
 //
-// Sorting small entries that carry the first 16 bytes of their key touches
-// far less memory than merging row handles whose values lie all over the
-// heap;
-// the kept keys are then decoded into the result's rows in their final order.
+// Sorting small entries that carry the first 15 bytes of their key, its
+// length, and a handle on their row touches far less memory than merging
+// rows. high and low, compared as numbers, order the keys of up to 15 bytes
+// exactly: the bytes, zero-padded, then the length. Only where two longer
+// keys agree in their first 15 bytes are the keys made again from the rows
+// and compared whole. The kept rows are then built, or written, in their
+// final order.
 struct KeyEntry {
   std::uint64_t high;  // key bytes 0 to 7, big-endian, zero-padded
-  std::uint64_t low;   // key bytes 8 to 15, likewise
-  std::uint32_t row;   // the source row's position
-  std::uint32_t length;
+  std::uint64_t low;   // key bytes 8 to 14 likewise, then the length (16 for any longer)
+  const void* row;     // the source row
+
+  bool longKey() const { return (low & 0xff) == kLong; }
+  static constexpr std::uint64_t kLong = 16;
 };
 
-constexpr std::size_t kInline = 16;
+constexpr std::size_t kInline = 15;
 
 std::uint64_t loadBigEndian(const unsigned char* bytes) {
   std::uint64_t v = 0;
@@ -40,18 +45,19 @@ std::uint64_t loadBigEndian(const unsigned char* bytes) {
   return v;
 }
 
-void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::string& keys) {
+void appendKey(const std::vector<ValueView>& row, const std::vector<std::size_t>& positions,
+               std::string& keys) {
   const std::size_t last = positions.size() - 1;
   for (std::size_t i = 0; i < positions.size(); ++i) {
-    const Value& value = row[positions[i]];
-    if (!value.isString()) {
-      const std::uint32_t u = static_cast<std::uint32_t>(value.number()) ^ 0x80000000u;
+    const ValueView& value = row[positions[i]];
+    if (!value.isString) {
+      const std::uint32_t u = static_cast<std::uint32_t>(value.number) ^ 0x80000000u;
       const char bytes[4] = {static_cast<char>(u >> 24), static_cast<char>(u >> 16),
                              static_cast<char>(u >> 8), static_cast<char>(u)};
       keys.append(bytes, 4);
       continue;
     }
-    std::string_view text = value.text();
+    std::string_view text = value.text;
     if (i == last) {
       keys.append(text);
       continue;
@@ -67,118 +73,99 @@ void appendKey(const Row& row, const std::vector<std::size_t>& positions, std::s
   }
 }
 
-// The keys' bytes and where each row's key starts.
-struct Keys {
-  std::string bytes;
-  std::vector<std::uint32_t> offsets;
+// Makes and compares whole keys of the source's rows, in buffers it keeps.
+class KeyMaker {
+ public:
+  KeyMaker(const Relation& source, const std::vector<std::size_t>& positions)
+      : source_(source), positions_(positions) {}
 
-  const unsigned char* tail(const KeyEntry& e) const {
-    return reinterpret_cast<const unsigned char*>(bytes.data()) + offsets[e.row] + kInline;
+  // The whole keys' order of two entries whose first 16 bytes agree: -1, 0, 1.
+  int compare(const KeyEntry& a, const KeyEntry& b) {
+    make(a.row, first_);
+    make(b.row, second_);
+    // Strings compare as unsigned bytes, as the keys are ordered.
+    const int order = first_.compare(second_);
+    return order < 0 ? -1 : (order == 0 ? 0 : 1);
   }
+
+ private:
+  void make(const void* row, std::string& key) {
+    rowViews(source_, row, views_);
+    key.clear();
+    appendKey(views_, positions_, key);
+  }
+
+  const Relation& source_;
+  const std::vector<std::size_t>& positions_;
+  std::vector<ValueView> views_;
+  std::string first_;
+  std::string second_;
 };
 
-bool sameKey(const KeyEntry& a, const KeyEntry& b, const Keys& keys) {
-  return a.high == b.high && a.low == b.low && a.length == b.length &&
-         (a.length <= kInline || std::memcmp(keys.tail(a), keys.tail(b), a.length - kInline) == 0);
-}
-
-// Appends the projected rows to result, sorted and free of duplicates, when
-// the projected values agree in kind column by column; otherwise leaves
-// result as it is and returns false. Raises "Row too short at project" for a
-// row without a value at a requested position.
-bool projectByKeys(const Relation& source, const std::vector<std::size_t>& positions,
-                   Table& result) {
+// The entries of the projected rows, sorted, one of each distinct key kept,
+// when the projected values agree in kind column by column; otherwise empty
+// and false. Raises "Row too short at project" for a row without a value at
+// a requested position.
+bool sortedKeys(const Relation& source, const std::vector<std::size_t>& positions,
+                std::vector<KeyEntry>& entries) {
   assert(!positions.empty());
-  // Keys are ranked by 32-bit row positions.
-  if (source.rows().size() > std::numeric_limits<std::uint32_t>::max()) return false;
   std::vector<char> isString;  // one flag per projected column
-  Keys keys;
-  keys.offsets.reserve(source.rows().size());
-  std::vector<KeyEntry> entries;
-  entries.reserve(source.rows().size());
-  for (const Row& row : source.rows()) {
+  std::vector<ValueView> views;
+  std::string key;
+  bool agree = true;
+  entries.reserve(source.rowCount());
+  forEachRowViews(source, views, [&](const void* row, const std::vector<ValueView>& values) {
     for (const std::size_t position : positions) {
-      if (position >= row.size()) throw QueryError(msg::kProjectShortRow);
+      if (position >= values.size()) throw QueryError(msg::kProjectShortRow);
     }
-    if (entries.empty()) {
+    if (!agree) return;
+    if (isString.empty()) {
       for (const std::size_t position : positions)
-        isString.push_back(static_cast<char>(row[position].isString()));
+        isString.push_back(static_cast<char>(values[position].isString));
     } else {
       for (std::size_t i = 0; i < positions.size(); ++i) {
-        if (row[positions[i]].isString() != isString[i]) return false;
+        if (values[positions[i]].isString != static_cast<bool>(isString[i])) agree = false;
       }
+      if (!agree) return;
     }
-    const std::size_t offset = keys.bytes.size();
-    appendKey(row, positions, keys.bytes);
-    // The first key stands for the others' size, with room to spare; an
-    // outsized first key does not make every row reserve its size.
-    if (offset == 0) {
-      const std::size_t estimate =
-          std::min<std::size_t>(keys.bytes.size() + keys.bytes.size() / 4 + 4, 64);
-      keys.bytes.reserve(source.rows().size() * estimate);
-    }
-    if (keys.bytes.size() > std::numeric_limits<std::uint32_t>::max()) return false;
-    keys.offsets.push_back(static_cast<std::uint32_t>(offset));
-    entries.push_back({0, 0, static_cast<std::uint32_t>(entries.size()),
-                       static_cast<std::uint32_t>(keys.bytes.size() - offset)});
+    key.clear();
+    appendKey(values, positions, key);
+    unsigned char head[16] = {};
+    std::memcpy(head, key.data(), std::min(key.size(), kInline));
+    head[15] = static_cast<unsigned char>(std::min<std::size_t>(key.size(), KeyEntry::kLong));
+    entries.push_back({loadBigEndian(head), loadBigEndian(head + 8), row});
+  });
+  if (!agree) {
+    entries = std::vector<KeyEntry>();
+    return false;
   }
 
-  for (KeyEntry& entry : entries) {
-    unsigned char head[kInline] = {};
-    std::memcpy(head, keys.bytes.data() + keys.offsets[entry.row],
-                std::min<std::size_t>(entry.length, kInline));
-    entry.high = loadBigEndian(head);
-    entry.low = loadBigEndian(head + 8);
-  }
-
-  // Equal keys fall back on their source order, which makes the sort stable.
+  KeyMaker keys(source, positions);
   std::sort(entries.begin(), entries.end(), [&keys](const KeyEntry& a, const KeyEntry& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
-    const std::uint32_t common = std::min(a.length, b.length);
-    if (common > kInline) {
-      const int order = std::memcmp(keys.tail(a), keys.tail(b), common - kInline);
-      if (order != 0) return order < 0;
-    }
-    if (a.length != b.length) return a.length < b.length;
-    return a.row < b.row;
+    return a.longKey() && keys.compare(a, b) < 0;
   });
-
-  // Of each run of equal keys the first, the earliest source row, stays.
-  std::vector<std::uint32_t> kept;
+  // Of each run of equal keys one stays: they are equal rows.
+  std::size_t kept = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i == 0 || !sameKey(entries[i - 1], entries[i], keys)) kept.push_back(entries[i].row);
+    if (kept > 0) {
+      const KeyEntry& last = entries[kept - 1];
+      if (last.high == entries[i].high && last.low == entries[i].low &&
+          (!last.longKey() || keys.compare(last, entries[i]) == 0)) {
+        continue;
+      }
+    }
+    entries[kept++] = entries[i];
   }
-  entries = std::vector<KeyEntry>();
-  keys = Keys();
-
-  result.rows.reserve(kept.size());
-  for (const std::uint32_t at : kept) {
-    const Row& row = source.rows()[at];
-    Row projected;
-    projected.reserve(positions.size());
-    for (const std::size_t position : positions) projected.push_back(row[position]);
-    result.addRow(std::move(projected));
-  }
+  entries.resize(kept);
   return true;
 }
 
-}  // namespace
-
-Table tableProject(const Relation& source, const std::vector<std::string>& names) {
-  std::vector<std::size_t> positions;
-  positions.reserve(names.size());
-  for (const std::string& name : names) {
-    const int position = findAttribute(source.schema(), name);
-    if (position < 0) throw QueryError(msg::kProjectMismatch);
-    positions.push_back(static_cast<std::size_t>(position));
-  }
-
-  Table result(source.name());
-  result.schema.reserve(positions.size());
-  for (const std::size_t position : positions) result.addAttribute(source.schema()[position]);
-  if (projectByKeys(source, positions, result)) return result;
-
+// The general path: every row projected and built, then sorted and freed of
+// duplicates.
+void projectEachRow(const Relation& source, const std::vector<std::size_t>& positions,
+                    Table& result) {
   for (const Row& row : source.rows()) {
     Row projected;
     projected.reserve(positions.size());
@@ -190,5 +177,52 @@ Table tableProject(const Relation& source, const std::vector<std::string>& names
   }
   result.sortRows();
   result.removeAdjacentDuplicateRows();
+}
+
+}  // namespace
+
+Table tableProject(const Relation& source, const std::vector<std::string>& names,
+                   RowWriter* writer) {
+  std::vector<std::size_t> positions;
+  positions.reserve(names.size());
+  for (const std::string& name : names) {
+    const int position = findAttribute(source.schema(), name);
+    if (position < 0) throw QueryError(msg::kProjectMismatch);
+    positions.push_back(static_cast<std::size_t>(position));
+  }
+
+  Table result(source.name());
+  result.schema.reserve(positions.size());
+  for (const std::size_t position : positions) result.addAttribute(source.schema()[position]);
+  std::vector<KeyEntry> entries;
+  if (!sortedKeys(source, positions, entries)) {
+    projectEachRow(source, positions, result);
+    return result;
+  }
+
+  std::vector<ValueView> views;
+  std::vector<ValueView> projected;
+  views.reserve(widestRow(source));
+  projected.reserve(positions.size());
+  if (writer != nullptr) {
+    // Nothing can fail from here on: the rows go out as they are read.
+    writer->begin(result.name, result.schema, longestLine(source));
+    for (const KeyEntry& entry : entries) {
+      rowViews(source, entry.row, views);
+      projected.clear();
+      for (const std::size_t position : positions) projected.push_back(views[position]);
+      writer->row(projected.data(), projected.size());
+    }
+    writer->end();
+    return result;
+  }
+  result.rows.reserve(entries.size());
+  for (const KeyEntry& entry : entries) {
+    rowViews(source, entry.row, views);
+    Row row;
+    row.reserve(positions.size());
+    for (const std::size_t position : positions) row.push_back(valueOf(views[position]));
+    result.addRow(std::move(row));
+  }
   return result;
 }

@@ -1,5 +1,6 @@
 #include "query/condition.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -144,25 +145,48 @@ void Condition::readOperand(const Schema& schema, CharStream& text, QueryTrace* 
 
 namespace {
 
-// A row's value at a position, or nullptr past its end.
-const Value* cellAt(const Row& row, std::size_t position) {
-  return position < row.size() ? &row[position] : nullptr;
+// A row's value at a position; false past its end.
+bool cellAt(const Row& row, std::size_t position, ValueView& cell) {
+  if (position >= row.size()) return false;
+  cell = viewOf(row[position]);
+  return true;
 }
-const Value* cellAt(const RowParts& row, std::size_t position) { return row.at(position); }
+bool cellAt(const RowParts& row, std::size_t position, ValueView& cell) {
+  const Value* value = row.at(position);
+  if (value == nullptr) return false;
+  cell = viewOf(*value);
+  return true;
+}
+bool cellAt(const std::vector<ValueView>& row, std::size_t position, ValueView& cell) {
+  if (position >= row.size()) return false;
+  cell = row[position];
+  return true;
+}
 
 }  // namespace
 
 template <class Cells>
-const Value& Condition::operandValue(const Cells& row) const {
-  if (kind_ == ConditionKind::LITERAL) return *literal_;
-  const Value* value = cellAt(row, static_cast<std::size_t>(attributeIndex_));
-  if (value == nullptr) throw QueryError(msg::kSelectShortRow);
-  return *value;
+ValueView Condition::operandValue(const Cells& row) const {
+  if (kind_ == ConditionKind::LITERAL) return viewOf(*literal_);
+  ValueView cell;
+  if (!cellAt(row, static_cast<std::size_t>(attributeIndex_), cell)) {
+    throw QueryError(msg::kSelectShortRow);
+  }
+  return cell;
 }
 
 bool Condition::evaluate(const Row& row) const { return evaluateOn(row); }
 
 bool Condition::evaluate(const RowParts& row) const { return evaluateOn(row); }
+
+bool Condition::evaluate(const std::vector<ValueView>& row) const { return evaluateOn(row); }
+
+std::size_t Condition::valuesNeeded() const {
+  std::size_t needed = kind_ == ConditionKind::ATTRIBUTE ? attributeIndex() + 1 : 0;
+  if (left_) needed = std::max(needed, left_->valuesNeeded());
+  if (right_) needed = std::max(needed, right_->valuesNeeded());
+  return needed;
+}
 
 template <class Cells>
 bool Condition::evaluateOn(const Cells& row) const {
@@ -176,21 +200,21 @@ bool Condition::evaluateOn(const Cells& row) const {
     default:
       break;
   }
-  const Value& l = left_->operandValue(row);
-  const Value& r = right_->operandValue(row);
+  const ValueView l = left_->operandValue(row);
+  const ValueView r = right_->operandValue(row);
   switch (kind_) {
     case ConditionKind::EQ:
-      return valueEquals(l, r);
+      return viewEquals(l, r);
     case ConditionKind::NEQ:
-      return !valueEquals(l, r);
+      return !viewEquals(l, r);
     case ConditionKind::LT:
-      return valueLess(l, r);
+      return viewLess(l, r);
     case ConditionKind::LTE:
-      return valueLess(l, r) || valueEquals(l, r);
+      return viewLess(l, r) || viewEquals(l, r);
     case ConditionKind::GT:
-      return valueLess(r, l);
+      return viewLess(r, l);
     case ConditionKind::GTE:
-      return valueLess(r, l) || valueEquals(l, r);
+      return viewLess(r, l) || viewEquals(l, r);
     default:
       return false;  // leaves are never evaluated as conditions
   }

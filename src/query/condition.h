@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "model/product.h"
 #include "model/table.h"
 #include "model/value.h"
+#include "model/value_view.h"
 #include "text/char_stream.h"
 
 class QueryTrace;
@@ -41,6 +43,12 @@ class Condition {
   bool evaluate(const Row& row) const;
   // The same on a row given in parts, as if they were concatenated.
   bool evaluate(const RowParts& row) const;
+  // The same on the views of a row's values.
+  bool evaluate(const std::vector<ValueView>& row) const;
+
+  // One more than the last position the condition reads (0 when it reads
+  // none): no row with at least as many values raises an error.
+  std::size_t valuesNeeded() const;
 
   ConditionKind kind() const { return kind_; }
   // The children: both operands of a comparison, both conditions of AND and
@@ -59,7 +67,7 @@ class Condition {
   template <class Cells>
   bool evaluateOn(const Cells& row) const;
   template <class Cells>
-  const Value& operandValue(const Cells& row) const;
+  ValueView operandValue(const Cells& row) const;
 
   ConditionKind kind_ = ConditionKind::LITERAL;
   std::optional<Value> literal_;

@@ -101,9 +101,11 @@ Operand evaluateExpression(Query& query, RowUse use) {
 }
 
 Operand evaluateQuery(std::string_view queryText, const TableRegistry& registry,
-                      OperatorForms forms, std::size_t* stoppedAt, QueryTrace* trace) {
+                      OperatorForms forms, std::size_t* stoppedAt, QueryTrace* trace,
+                      RowWriter* writer) {
   Query query(queryText, registry, forms);
   query.trace = trace;
+  query.writer = writer;
   try {
     return evaluateExpression(query, RowUse::TABLE);
   } catch (const QueryError&) {

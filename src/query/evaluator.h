@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "model/operand.h"
+#include "model/row_writer.h"
 #include "model/table.h"
 #include "text/char_stream.h"
 
@@ -57,6 +58,14 @@ struct Query {
   // stood when it raised an error, the column where the query's reading
   // stopped; 0 otherwise.
   std::size_t stoppedInCondition = 0;
+  // Where the form that ends the query may write its rows as it finds them,
+  // when it can do so with nothing left to fail; the operand it returns then
+  // has no rows (writer->begun() tells).
+  RowWriter* writer = nullptr;
+
+  // The writer for the form being read, if it is the outermost one and
+  // nothing is traced.
+  RowWriter* writerHere() const { return depth == 1 && trace == nullptr ? writer : nullptr; }
 };
 
 // Reads one expression from the query's current position and returns its
@@ -73,10 +82,11 @@ Operand evaluateExpression(Query& query, RowUse use);
 // may borrow from, with the operator forms given. Whatever follows the first complete expression is
 // never read. A product comes back unbuilt, and checked as RowUse::TABLE does. When an error is
 // raised and stoppedAt is given, it is set to the query's column where reading stopped (in a
-// condition, too). When trace is given, the reading is recorded there.
+// condition, too). When trace is given, the reading is recorded there. When writer is given, the
+// result's rows may go there instead (see Query::writer).
 Operand evaluateQuery(std::string_view queryText, const TableRegistry& registry,
                       OperatorForms forms, std::size_t* stoppedAt = nullptr,
-                      QueryTrace* trace = nullptr);
+                      QueryTrace* trace = nullptr, RowWriter* writer = nullptr);
 
 // Three-way comparison without regard to the case of the letters a to z:
 // -1, 0 or 1.

@@ -206,7 +206,8 @@ void checkOutputAfterOutOfMemory(std::string_view input, const std::string& outp
   }
 }
 
-// The tables of the input as loading builds them, up to a loading error.
+// The tables of the input as loading builds them, up to a loading error: their
+// rows packed.
 std::vector<Table> loadedTables(std::string_view input) {
   const std::vector<std::string_view> lines = splitLines(input);
   std::vector<Table> tables;
@@ -297,7 +298,7 @@ void checkProjections(std::string_view input) {
     checkProjectionOf(table, all, input);
     checkProjectionOf(table, reversed, input);
     checkProjectionOf(table, {n - 1, 0, n - 1}, input);
-    const std::size_t rows = table.rows.size();
+    const std::uint64_t rows = Relation(table).rowCount();
     if (rows * rows >= 16384 && rows * rows <= 32768) {  // a large table, as PRODUCT makes them
       const Relation square = buildRelation(tableProduct(table, table));
       std::vector<std::size_t> some;
@@ -322,7 +323,9 @@ bool productsSmallEnough(std::string_view input) {
     ++products;
   }
   std::size_t most = 1;
-  for (const Table& table : loadedTables(input)) most = std::max(most, table.rows.size());
+  for (const Table& table : loadedTables(input)) {
+    most = std::max<std::size_t>(most, Relation(table).rowCount());
+  }
   double bound = 1;
   for (std::size_t i = 0; i <= products && bound <= kMostProductRows; ++i) {
     bound *= static_cast<double>(most);

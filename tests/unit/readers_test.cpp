@@ -9,6 +9,7 @@
 
 #include "io/input_reader.h"
 #include "model/query_error.h"
+#include "model/relation.h"
 #include "model/table.h"
 #include "model/value.h"
 #include "query/condition.h"
@@ -91,12 +92,14 @@ std::string readRow(std::string_view line) {
   try {
     readDataRow(line, table);
   } catch (const QueryError& error) {
-    if (!table.rows.empty()) return "a row despite an error";
+    if (!table.packed.empty()) return "a row despite an error";
     return error.message();
   }
-  if (table.rows.size() != 1) return "not one row";
+  // The reader packs the rows it reads.
+  const Rows rows = unpackRows(table.packed);
+  if (!table.rows.empty() || rows.size() != 1) return "not one row";
   std::string text;
-  for (const Value& value : table.rows[0]) {
+  for (const Value& value : rows[0]) {
     if (!text.empty()) text += '|';
     text += describeValue(value);
   }
