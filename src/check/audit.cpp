@@ -264,7 +264,8 @@ std::vector<std::vector<ColumnValues>> columnValues(const Sheet& sheet, const Ex
       for (const std::size_t index : exercise.instances) {
         const Table* table = sheet.instances[index].registry.findTable(shape.name);
         if (table == nullptr) continue;
-        for (const Row& row : Relation(*table).rows()) {
+        const Relation stored(*table);  // holds the rows it unpacks for the loop
+        for (const Row& row : stored.rows()) {
           if (c < row.size() && values.size() < 12) addValue(row[c]);
         }
       }

@@ -46,11 +46,13 @@ class Relation {
   const PackedRows& packedRows() const { return *packed_; }
 
   // The rows as general rows. Packed rows are unpacked into general rows the
-  // relation owns, once, when first asked for.
-  const Rows& rows() const {
+  // relation owns, once, when first asked for; so a temporary relation has
+  // no rows to lend.
+  const Rows& rows() const& {
     if (rows_ == nullptr) unpack();
     return *rows_;
   }
+  const Rows& rows() const&& = delete;
 
   // How many rows, and how many values in all, the relation has,
   // saturating at the largest uint64.
