@@ -50,7 +50,9 @@ function nativeOutput(input) {
 }
 
 // The text the page shows for a file's bytes (the page's own mapping).
-const shownText = (page, bytes) => page.evaluate((b) => bytesToText(new Uint8Array(b)), [...bytes]);
+const shownText = (page, bytes) => page.evaluate((b) => window.raevalPage.bytesToText(b), [...bytes]);
+// The editor's whole text.
+const editorText = (page) => page.evaluate(() => window.raevalPage.text());
 
 const context = await chromium.launchPersistentContext(mkdtempSync(join(work, 'profile-')), {
   executablePath: chromiumPath,
@@ -75,6 +77,15 @@ const waitDone = (timeout = 30000) =>
   page.waitForSelector('#output[data-state="done"]', {timeout});
 async function screenshot(name) {
   await page.screenshot({path: join(artefacts, name + '.png')});
+}
+// Opens a file through #upload; with wait, until its run has finished.
+async function uploadFile(name, buffer, wait = true) {
+  const runs = await page.evaluate(() => window.raevalPage.runs);
+  await page.locator('#upload').setInputFiles({name, mimeType: 'text/plain', buffer});
+  if (wait) {
+    await page.waitForFunction((before) => window.raevalPage.runs > before ||
+      document.querySelector('#output').dataset.state === 'too-deep', runs, {timeout: 180000});
+  }
 }
 async function runAndWait() {
   await page.locator('#editor').focus();
@@ -109,7 +120,7 @@ try {
   'the tree: PROJECT, SELECT and Emp with their counts and spans', JSON.stringify(treeRows));
   // Pointing at a node marks its span in the editor.
   await nodes.nth(1).hover();
-  check(await page.locator('#editor-marks mark.span').textContent() === 'SELECT(Emp, GT(age, 30))',
+  check(await page.locator('#editor .span-mark').textContent() === 'SELECT(Emp, GT(age, 30))',
     'pointing at SELECT marks its span');
   // Choosing it shows its table as the command line prints the span's result.
   await nodes.nth(1).click();
@@ -154,7 +165,7 @@ try {
   // PROJECT(SELECT(Epm, ...: reading stops after the name, at its last letter, column 18.
   check(await page.locator('#place').textContent() === 'Reading stopped at column 18 of the query.',
     'the query column is named', await page.locator('#place').textContent());
-  check(await page.locator('#editor-marks mark').textContent() === 'm', 'the column is marked');
+  check(await page.locator('#editor .error-place').textContent() === 'm', 'the column is marked');
   const stopped = await page.locator('#tree .node.stopped').evaluateAll((all) => all.map((n) =>
     [n.querySelector('.label').textContent, n.dataset.span]));
   check(JSON.stringify(stopped) === JSON.stringify([['Epm', '16-18']]),
@@ -166,19 +177,29 @@ try {
   const partial = base.replace(employeesQuery, 'PROJECT(Emp, na');
   await page.locator('#editor').fill(partial);
   await runAndWait();
-  await page.locator('#editor').evaluate((e) => e.setSelectionRange(15, 15));
   await page.locator('#editor').focus();
+  await page.evaluate(() => window.raevalPage.view.dispatch({selection: {anchor: 15}}));
   await page.keyboard.press('Control+Space');
-  const offered = await page.locator('#completion li').evaluateAll((all) => all.map((li) => li.textContent));
+  await page.waitForSelector('.cm-tooltip-autocomplete li');
+  const offered = await page.locator('.cm-tooltip-autocomplete li').evaluateAll((all) => all.map((li) => li.textContent));
   check(offered[0] === 'nameattribute', 'completion offers the operand\'s attribute first', offered.join(' '));
   await screenshot('2b-completion');
+  // The list takes Enter once it has been open a moment, as it does a person's.
+  await page.waitForTimeout(150);
   await page.keyboard.press('Enter');
+  // Undo takes the completion back, and redo brings it again.
+  check((await editorText(page)).startsWith('PROJECT(Emp, name\n'), 'the completion is inserted');
+  await page.keyboard.press('Control+z');
+  check((await editorText(page)).startsWith('PROJECT(Emp, na\n'), 'undo takes the completion back',
+    (await editorText(page)).split('\n')[0]);
+  await page.keyboard.press('Control+y');
   await page.keyboard.type(')');
-  check((await page.locator('#editor').inputValue()).startsWith('PROJECT(Emp, name)\n'),
-    'the completion is taken', (await page.locator('#editor').inputValue()).split('\n')[0]);
-  const parens = await page.locator('#editor-marks mark.paren').evaluateAll((all) => all.map((m) => m.textContent));
+  check((await editorText(page)).startsWith('PROJECT(Emp, name)\n'),
+    'the completion is taken', (await editorText(page)).split('\n')[0]);
+  const parens = await page.locator('#editor .cm-matchingBracket').evaluateAll((all) => all.map((m) => m.textContent));
   check(parens.join('') === '()', 'the parentheses are matched', parens.join(''));
-  const keywordColour = await page.locator('#editor-colours .tok-keyword').first().textContent();
+  await page.waitForSelector('#editor .tok-keyword');
+  const keywordColour = await page.locator('#editor .tok-keyword').first().textContent();
   check(keywordColour === 'PROJECT', 'the keyword is coloured');
 
   // 3c. A query nested 30 deep stays readable; one nested 1000 deep folds.
@@ -190,16 +211,12 @@ try {
     }
     return Buffer.from(base.replace(employeesQuery, query));
   };
-  await page.locator('#upload').setInputFiles({name: 'nested-30.txt', mimeType: 'text/plain', buffer: nested(30)});
-  await page.waitForSelector('#output[data-state="running"], #output[data-state="done"]');
-  await waitDone();
+  await uploadFile('nested-30.txt', nested(30));
   check(await nodes.count() === 31, 'a query nested 30 deep: 31 nodes', String(await nodes.count()));
   await nodes.nth(20).click();
   await waitDone();
   await screenshot('2c-nested-30');
-  await page.locator('#upload').setInputFiles({name: 'nested-1000.txt', mimeType: 'text/plain', buffer: nested(1000)});
-  await page.waitForSelector('#output[data-state="running"], #output[data-state="done"]');
-  await waitDone();
+  await uploadFile('nested-1000.txt', nested(1000));
   check(await nodes.count() === 1001, 'a query nested 1000 deep: 1001 nodes', String(await nodes.count()));
   await nodes.nth(999).scrollIntoViewIfNeeded();
   await screenshot('2d-nested-1000');
@@ -212,9 +229,7 @@ try {
   // 4. A file of one's own with CRLF line ends and a NUL byte, uploaded.
   const upload = Buffer.from('SELECT(T, EQ(s, \'a\0b\'))\r\nCRLF and NUL\r\nT(n int, s char(5))\r\n' +
     '1, \'a\0b\'\r\n2, \'ab\'\r\n');
-  await page.locator('#upload').setInputFiles({name: 'crlf.txt', mimeType: 'text/plain', buffer: upload});
-  await page.waitForSelector('#output[data-state="running"], #output[data-state="done"]');
-  await waitDone();
+  await uploadFile('crlf.txt', upload);
   // Carriage returns that end lines are dropped when lines are read; the NUL stays.
   const expected = Buffer.from('SELECT(T, EQ(s, \'a\0b\'))\nCRLF and NUL\nT(n int, s char(5))\n' +
     '1, \'a\0b\'\n2, \'ab\'\n\nT(n int, s char(5))\n1,\'a\0b\'\n\n');
@@ -223,7 +238,7 @@ try {
   const [download] = await Promise.all([page.waitForEvent('download'), page.locator('#download').click()]);
   const downloaded = readFileSync(await download.path());
   check(downloaded.equals(expected), 'CRLF and NUL: the downloaded output file', JSON.stringify(String(downloaded)));
-  check(await page.locator('#editor').inputValue() === await shownText(page, upload),
+  check(await editorText(page) === await shownText(page, upload),
     'the editor shows the carriage returns and the NUL byte');
   await screenshot('3-crlf-nul-upload');
 
@@ -234,9 +249,12 @@ try {
   const cases = readdirSync(nestDir).sort((a, b) => a.localeCompare(b, 'en', {numeric: true}));
   for (const name of cases) {
     const input = readFileSync(join(nestDir, name));
-    await page.locator('#upload').setInputFiles({name, mimeType: 'text/plain', buffer: input});
-    await page.waitForSelector('#output[data-state="running"], #output[data-state="done"]');
-    await waitDone();
+    await uploadFile(name, input);
+    if (await output.getAttribute('data-state') === 'too-deep') {
+      // The browser's stack, not the engine, sets this limit; the page says so.
+      console.log(`  ${name}: too deep for this browser's stack: ${await page.locator('#place').textContent()}`);
+      continue;
+    }
     const shown = await output.textContent();
     if (shown !== await shownText(page, nativeOutput(input))) {
       ++nestFailures;
@@ -256,7 +274,7 @@ try {
   const endless = Buffer.from('SELECT(PRODUCT(PRODUCT(A, RENAME(A, W(w))), B), LT(y, x))\nendless\n' +
     `A(x int)\n${rows}\n\nB(y int)\n${highRows}\n`);
   const runaway = Buffer.from(`PRODUCT(PRODUCT(A, A), PRODUCT(A, A))\nrunaway\nA(x int)\n${rows}\n`);
-  await page.locator('#upload').setInputFiles({name: 'endless.txt', mimeType: 'text/plain', buffer: endless});
+  await uploadFile('endless.txt', endless, false);
   await page.waitForSelector('#output[data-state="running"]');
   await page.waitForTimeout(700);
   check(await output.getAttribute('data-state') === 'running', 'the runaway query is still running');
@@ -275,9 +293,7 @@ try {
   check(await output.textContent() === select, 'after Stop a new run gives its output');
 
   // 7. Memory running out in the wasm heap: the command line's error line.
-  await page.locator('#upload').setInputFiles({name: 'runaway.txt', mimeType: 'text/plain', buffer: runaway});
-  await page.waitForSelector('#output[data-state="running"]');
-  await waitDone(180000);
+  await uploadFile('runaway.txt', runaway);
   const oom = await output.textContent();
   check(oom.endsWith('\nERROR: Out of memory\n'), 'memory running out ends with ERROR: Out of memory',
     oom.slice(-100));
