@@ -1,8 +1,10 @@
-// The engine's entry point for the page and cli.mjs: the input file's bytes
+// The engine's entry points for the page. raevalRun: the input file's bytes
 // in, the output file's bytes out, through the function the command line
 // runs, where reading stopped when an error was raised, and, when asked,
-// the trace of the query's reading. The caller owns the input; the output
-// and the trace stay valid until the next run.
+// the trace of the query's reading. raevalAnalyse: the query's tokens, the
+// table headers and the first error, without evaluating the query on any
+// row, for the editor on every keystroke. The caller owns the input; what
+// a call leaves stays valid until the next call of the same entry.
 #include <emscripten/emscripten.h>
 
 #include <cstddef>
@@ -11,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/analysis.h"
 #include "io/driver.h"
 #include "io/output.h"
 #include "io/trace_json.h"
@@ -28,6 +31,11 @@ struct LastRun {
 LastRun& lastRun() {
   static LastRun run;
   return run;
+}
+
+std::string& lastAnalysis() {
+  static std::string json;
+  return json;
 }
 
 }  // namespace
@@ -67,5 +75,23 @@ EMSCRIPTEN_KEEPALIVE std::size_t raevalErrorLine() { return lastRun().place.line
 EMSCRIPTEN_KEEPALIVE std::size_t raevalErrorColumn() { return lastRun().place.column; }
 EMSCRIPTEN_KEEPALIVE const char* raevalTrace() { return lastRun().trace.data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t raevalTraceSize() { return lastRun().trace.size(); }
+
+// Analyses size bytes at input (see io/analysis.h); the JSON is then at
+// raevalAnalysis() (analysisToJson in io/trace_json.h). Returns 0, or 1 when
+// memory ran out (the JSON is then empty).
+EMSCRIPTEN_KEEPALIVE int raevalAnalyse(const char* input, std::size_t size) {
+  std::string& json = lastAnalysis();
+  json = std::string();
+  try {
+    json = analysisToJson(analyseInput(std::string_view(input, size)));
+  } catch (const std::bad_alloc&) {
+    json = std::string();
+    return 1;
+  }
+  return 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* raevalAnalysis() { return lastAnalysis().data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t raevalAnalysisSize() { return lastAnalysis().size(); }
 
 }  // extern "C"

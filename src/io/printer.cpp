@@ -26,7 +26,7 @@ void writeRow(const Row* const* parts, std::size_t count, LineOutput& out) {
 
 }  // namespace
 
-void printTable(const Relation& table, LineOutput& out) {
+void printTable(const Operand& table, LineOutput& out) {
   out.put(table.name());
   out.put('(');
   for (std::size_t i = 0; i < table.schema().size(); ++i) {
@@ -44,11 +44,11 @@ void printTable(const Relation& table, LineOutput& out) {
   out.put(')');
   out.endLine();
 
-  if (table.isProduct()) {
-    ProductCursor cursor(table);
+  if (const Product* product = table.product()) {
+    ProductCursor cursor(*product);
     while (cursor.next()) writeRow(cursor.parts().data(), cursor.parts().size(), out);
   } else {
-    for (const Row& row : table.rows()) {
+    for (const Row& row : table.relation()->rows()) {
       const Row* part = &row;
       writeRow(&part, 1, out);
     }

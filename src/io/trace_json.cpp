@@ -30,7 +30,43 @@ void putString(std::string& json, std::string_view text) {
   json += '"';
 }
 
+void putNumber(std::string& json, std::size_t n) { json += std::to_string(n); }
 void putNumber(std::string& json, long long n) { json += std::to_string(n); }
+
+// [{"name":"id","type":"int"},{"name":"name","type":"char","length":20}]
+void putSchema(std::string& json, const Schema& schema) {
+  json += '[';
+  for (std::size_t i = 0; i < schema.size(); ++i) {
+    if (i > 0) json += ',';
+    json += "{\"name\":";
+    putString(json, schema[i].name());
+    json += ",\"type\":";
+    if (schema[i].isChar()) {
+      json += "\"char\",\"length\":";
+      putNumber(json, static_cast<long long>(schema[i].length()));
+    } else {
+      json += "\"int\"";
+    }
+    json += '}';
+  }
+  json += ']';
+}
+
+// [{"kind":"keyword","first":1,"last":7},...]
+void putTokens(std::string& json, const std::vector<Token>& tokens) {
+  json += '[';
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (i > 0) json += ',';
+    json += "{\"kind\":\"";
+    json += tokenKindName(tokens[i].kind);
+    json += "\",\"first\":";
+    putNumber(json, tokens[i].first);
+    json += ",\"last\":";
+    putNumber(json, tokens[i].last);
+    json += '}';
+  }
+  json += ']';
+}
 
 }  // namespace
 
@@ -68,6 +104,18 @@ std::string traceToJson(const QueryTrace& trace) {
     putString(json, node.label);
     json += ",\"args\":";
     putString(json, node.args);
+    json += ",\"arguments\":[";
+    for (std::size_t k = 0; k < node.arguments.size(); ++k) {
+      if (k > 0) json += ',';
+      json += "{\"first\":";
+      putNumber(json, node.arguments[k].first);
+      json += ",\"last\":";
+      putNumber(json, node.arguments[k].last);
+      json += ",\"text\":";
+      putString(json, node.arguments[k].text);
+      json += '}';
+    }
+    json += ']';
     json += ",\"first\":";
     putNumber(json, static_cast<long long>(node.first));
     json += ",\"last\":";
@@ -88,13 +136,54 @@ std::string traceToJson(const QueryTrace& trace) {
       StringOutput printed;
       printTable(node.table, printed);
       putString(json, printed.text());
+      json += ",\"schema\":";
+      putSchema(json, node.table.schema);
     } else {
-      json += "\"\"";
+      json += "\"\",\"schema\":[]";
     }
     json += '}';
   }
-  json += "],\"stopped\":";
+  json += "],\"tokens\":";
+  putTokens(json, trace.tokens());
+  json += ",\"tracedRows\":";
+  putNumber(json, kTracedRows);
+  json += ",\"stopped\":";
   putNumber(json, trace.stopped() < 0 ? -1 : position[static_cast<std::size_t>(trace.stopped())]);
+  json += "}\n";
+  return json;
+}
+
+std::string analysisToJson(const InputAnalysis& analysis) {
+  std::string json = "{\"bom\":";
+  json += analysis.byteOrderMark ? "true" : "false";
+  json += ",\"tokens\":";
+  putTokens(json, analysis.tokens);
+  json += ",\"tables\":[";
+  for (std::size_t i = 0; i < analysis.headers.size(); ++i) {
+    const HeaderRead& header = analysis.headers[i];
+    if (i > 0) json += ',';
+    json += "\n{\"name\":";
+    putString(json, header.name);
+    json += ",\"line\":";
+    putNumber(json, header.line);
+    json += ",\"stored\":";
+    json += header.stored ? "true" : "false";
+    json += ",\"attributes\":";
+    putSchema(json, header.schema);
+    json += '}';
+  }
+  json += "],\"error\":";
+  if (analysis.message.empty()) {
+    json += "null";
+  } else {
+    json += "{\"line\":";
+    putNumber(json, analysis.line);
+    json += ",\"column\":";
+    putNumber(json, analysis.column);
+    json += ",\"message\":";
+    putString(json, analysis.message);
+    json += '}';
+  }
   json += "}\n";
   return json;
 }

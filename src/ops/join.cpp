@@ -59,7 +59,7 @@ struct Level {
 
 class Planner {
  public:
-  Planner(const Relation& product, const Condition& condition) : factors_(product.factors()) {
+  Planner(const Product& product, const Condition& condition) : factors_(product.factors()) {
     std::size_t start = 0;
     for (const Relation& factor : factors_) {
       starts_.push_back(start);
@@ -196,15 +196,9 @@ class Planner {
   bool possible_ = true;
 };
 
-Table emptyResult(const Relation& product) {
-  Table result(product.name());
-  result.schema = product.schema();
-  return result;
-}
-
 }  // namespace
 
-bool rowsMatchSchemas(const Relation& product) {
+bool rowsMatchSchemas(const Product& product) {
   return std::all_of(product.factors().begin(), product.factors().end(), [](const Relation& f) {
     const std::size_t width = f.schema().size();
     return std::all_of(f.rows().begin(), f.rows().end(),
@@ -212,8 +206,8 @@ bool rowsMatchSchemas(const Relation& product) {
   });
 }
 
-Table selectEachProductRow(const Relation& product, const Condition& condition) {
-  Table result = emptyResult(product);
+Table selectEachProductRow(const Product& product, const Condition& condition) {
+  Table result = emptyTableLike(product);
   ProductCursor cursor(product);
   while (cursor.next()) {
     const std::vector<const Row*>& parts = cursor.parts();
@@ -224,8 +218,8 @@ Table selectEachProductRow(const Relation& product, const Condition& condition) 
   return result;
 }
 
-Table selectByJoin(const Relation& product, const Condition& condition) {
-  Table result = emptyResult(product);
+Table selectByJoin(const Product& product, const Condition& condition) {
+  Table result = emptyTableLike(product);
   const Planner planner(product, condition);
   if (!planner.anyRowPossible()) return result;
   planner.forEachMatch([&result](const std::vector<const Row*>& chosen) {
@@ -234,7 +228,7 @@ Table selectByJoin(const Relation& product, const Condition& condition) {
   return result;
 }
 
-Table selectFromProduct(const Relation& product, const Condition& condition) {
+Table selectFromProduct(const Product& product, const Condition& condition) {
   if (rowsMatchSchemas(product)) return selectByJoin(product, condition);
   return selectEachProductRow(product, condition);
 }

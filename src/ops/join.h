@@ -2,7 +2,7 @@
 // product order and only the rows kept are built.
 #pragma once
 
-#include "model/relation.h"
+#include "model/product.h"
 #include "model/table.h"
 #include "query/condition.h"
 
@@ -10,17 +10,17 @@
 // the product's name and schema: exactly what building the product and then
 // selecting from it gives, errors included. Takes selectByJoin where
 // rowsMatchSchemas holds, and selectEachProductRow otherwise.
-Table selectFromProduct(const Relation& product, const Condition& condition);
+Table selectFromProduct(const Product& product, const Condition& condition);
 
 // True when every row of every factor has exactly as many values as its
 // factor's schema has attributes, so that each position of the product's
 // schema reads the same factor and column in every row.
-bool rowsMatchSchemas(const Relation& product);
+bool rowsMatchSchemas(const Product& product);
 
 // The general path: every row of the product, in order, with the whole
 // condition evaluated on it. Raises "Row too short at select" where that
 // evaluation reads past a row's end.
-Table selectEachProductRow(const Relation& product, const Condition& condition);
+Table selectEachProductRow(const Product& product, const Condition& condition);
 
 // The planned path, for a product whose rows match their schemas (then no
 // evaluation can fail). The condition is split at its AND nodes: a part that
@@ -29,4 +29,4 @@ Table selectEachProductRow(const Relation& product, const Condition& condition);
 // reads no attribute is decided once; the rest is tested as soon as the
 // factors it reads are chosen. Factors are chosen left to right, depth
 // first, so rows come out in product order and are never all held.
-Table selectByJoin(const Relation& product, const Condition& condition);
+Table selectByJoin(const Product& product, const Condition& condition);

@@ -2,23 +2,26 @@
 // and returns a freshly built table that shares nothing with them
 // (tableRename alone relabels what it is given); the result carries the left
 // (or only) operand's name, except that tableRename gives it the new one.
-// Operands that are products are built before they reach an operator, except
-// by tableSelect, which reads a product's rows without building it.
+// An operator that reads rows takes a Relation: a product reaches it only
+// built (buildRelation in ops/product.h), or through selectFromProduct
+// (ops/join.h), which reads a product's rows without building it.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/operand.h"
+#include "model/product.h"
 #include "model/relation.h"
 #include "model/table.h"
-#include "text/char_stream.h"
+#include "query/condition.h"
 
 // Every pair of a left row and a right row, in nested order (left rows
 // outer); the left attributes then the right ones, names kept even where
 // they repeat. Nothing is built until the rows are read (see Relation).
 // Raises nothing.
-Relation tableProduct(Relation left, Relation right);
+Product tableProduct(Operand left, Operand right);
 
 // A merge of the two row lists in one pass: when both are ascending and free
 // of duplicates, their ascending union. Other operands are merged as they
@@ -44,12 +47,10 @@ Table tableProject(const Relation& source, const std::vector<std::string>& names
 // table's stay borrowed and a product stays unbuilt. Raises "Scheme Mismatch
 // at rename" when the number of names differs from the number of
 // attributes.
-Relation tableRename(Relation source, std::string newName,
-                     const std::vector<std::string>& newAttributeNames);
+Operand tableRename(Operand source, std::string newName,
+                    const std::vector<std::string>& newAttributeNames);
 
-// The source rows, in order, for which the condition read from
-// conditionText holds. The condition is read once against the source's
-// schema; text after it is ignored, and the stream is left where the reading
-// stopped. A product's rows are read without building it. Raises the
-// condition's "Construct error: " messages and "Row too short at select".
-Table tableSelect(const Relation& source, CharStream& conditionText);
+// The source rows, in order, for which condition (read against the source's
+// schema) holds. A product's rows are read without building it. Raises "Row
+// too short at select" where the condition reads past a row's end.
+Table tableSelect(const Relation& source, const Condition& condition);

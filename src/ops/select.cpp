@@ -1,13 +1,8 @@
-#include "ops/join.h"
 #include "ops/operators.h"
 #include "query/condition.h"
-#include "text/char_stream.h"
 
-Table tableSelect(const Relation& source, CharStream& conditionText) {
-  const Condition condition(source.schema(), conditionText, true);
-  if (source.isProduct()) return selectFromProduct(source, condition);
-  Table result(source.name());
-  result.schema = source.schema();
+Table tableSelect(const Relation& source, const Condition& condition) {
+  Table result = emptyTableLike(source);
   for (const Row& row : source.rows()) {
     if (condition.evaluate(row)) result.addRow(row);
   }

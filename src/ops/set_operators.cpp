@@ -16,19 +16,13 @@ void checkCompatible(const Relation& left, const Relation& right, const char* ty
   if (i < a.size() || i < b.size()) throw QueryError(countMismatch);
 }
 
-Table emptyLike(const Relation& left) {
-  Table result(left.name());
-  result.schema = left.schema();
-  return result;
-}
-
 }  // namespace
 
 Table tableUnion(const Relation& left, const Relation& right) {
   checkCompatible(left, right, msg::kUnionMismatch1, msg::kUnionMismatch2);
-  Table result = emptyLike(left);
-  const RowList& leftRows = left.rows();
-  const RowList& rightRows = right.rows();
+  Table result = emptyTableLike(left);
+  const Rows& leftRows = left.rows();
+  const Rows& rightRows = right.rows();
   auto i = leftRows.begin();
   auto j = rightRows.begin();
   while (i != leftRows.end() || j != rightRows.end()) {
@@ -48,9 +42,9 @@ Table tableUnion(const Relation& left, const Relation& right) {
 
 Table tableMinus(const Relation& left, const Relation& right) {
   checkCompatible(left, right, msg::kMinusMismatch1, msg::kMinusMismatch2);
-  Table result = emptyLike(left);
-  const RowList& leftRows = left.rows();
-  const RowList& rightRows = right.rows();
+  Table result = emptyTableLike(left);
+  const Rows& leftRows = left.rows();
+  const Rows& rightRows = right.rows();
   auto i = leftRows.begin();
   auto j = rightRows.begin();
   // Once the left rows are exhausted the remaining right rows change nothing.

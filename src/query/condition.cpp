@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "model/query_error.h"
+#include "query/trace.h"
 #include "text/chars.h"
 
 namespace {
@@ -27,21 +28,22 @@ constexpr std::array<std::pair<std::string_view, ConditionKind>, 9> kKeywords = 
 // Consumes the character after an argument, after any blanks, without
 // looking at it: "," or ")" in well-formed text, but anything is taken. The
 // end of the text is no error.
-void separatorStep(CharStream& text) {
+void separatorStep(CharStream& text, QueryTrace* trace) {
   char c = '\0';
-  nextNonBlank(text, c);
+  if (nextNonBlank(text, c) && !isBlank(c)) recordDelimiter(trace, c, text.column());
 }
 
 }  // namespace
 
-Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm)
-    : Condition(schema, text, operatorForm, 0) {}
+Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm, QueryTrace* trace)
+    : Condition(schema, text, operatorForm, trace, 0) {}
 
-Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm, int depth) {
+Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm, QueryTrace* trace,
+                     int depth) {
   if (operatorForm) {
-    readCondition(schema, text, depth);
+    readCondition(schema, text, trace, depth);
   } else {
-    readOperand(schema, text);
+    readOperand(schema, text, trace);
   }
 }
 
@@ -50,12 +52,17 @@ Condition::~Condition() {
   right_.reset();
 }
 
-void Condition::readCondition(const Schema& schema, CharStream& text, int depth) {
+void Condition::readCondition(const Schema& schema, CharStream& text, QueryTrace* trace,
+                              int depth) {
   char c = '\0';
   if (!nextNonBlankOrFail(text, c)) throw QueryError(msg::kConstructCondition);
 
   std::string keyword;
-  if (!collectNonBlanksUntil(text, c, keyword, [](char k) { return k == '('; })) {
+  const std::size_t first = text.column();
+  std::size_t last = first;
+  if (!collectNonBlanksUntil(
+          text, c, keyword, [](char k) { return k == '('; }, &last)) {
+    if (!keyword.empty()) recordToken(trace, TokenKind::UNKNOWN, first, last);
     throw QueryError(msg::kConstructKeyword);
   }
   for (char& k : keyword) k = toUpperAscii(k);
@@ -68,38 +75,44 @@ void Condition::readCondition(const Schema& schema, CharStream& text, int depth)
       break;
     }
   }
+  if (!keyword.empty()) {
+    recordToken(trace, known ? TokenKind::CONDITION_KEYWORD : TokenKind::UNKNOWN, first, last);
+  }
+  recordDelimiter(trace, c, text.column());
   if (!known) throw QueryError(msg::kConstructToken);
   if (depth >= kMaxConditionDepth) throw QueryError(msg::kConstructDepth);
 
   switch (kind_) {
     case ConditionKind::AND:
     case ConditionKind::OR:
-      left_.reset(new Condition(schema, text, true, depth + 1));
-      separatorStep(text);
-      right_.reset(new Condition(schema, text, true, depth + 1));
-      separatorStep(text);
+      left_.reset(new Condition(schema, text, true, trace, depth + 1));
+      separatorStep(text, trace);
+      right_.reset(new Condition(schema, text, true, trace, depth + 1));
+      separatorStep(text, trace);
       break;
     case ConditionKind::NOT:
-      left_.reset(new Condition(schema, text, true, depth + 1));
-      separatorStep(text);
+      left_.reset(new Condition(schema, text, true, trace, depth + 1));
+      separatorStep(text, trace);
       break;
     default:
-      left_.reset(new Condition(schema, text, false, depth + 1));
-      separatorStep(text);
-      right_.reset(new Condition(schema, text, false, depth + 1));
-      separatorStep(text);
+      left_.reset(new Condition(schema, text, false, trace, depth + 1));
+      separatorStep(text, trace);
+      right_.reset(new Condition(schema, text, false, trace, depth + 1));
+      separatorStep(text, trace);
       break;
   }
 }
 
-void Condition::readOperand(const Schema& schema, CharStream& text) {
+void Condition::readOperand(const Schema& schema, CharStream& text, QueryTrace* trace) {
   char c = '\0';
   if (!nextNonBlankOrFail(text, c)) throw QueryError(msg::kConstructOperand);
+  const std::size_t first = text.column();
 
   if (c == '\'') {
     // An unclosed literal ends with the text.
     std::string literal;
     while (text.get(c) && c != '\'') literal += c;
+    recordToken(trace, TokenKind::STRING, first, text.column());
     kind_ = ConditionKind::LITERAL;
     literal_.emplace(std::move(literal));
     return;
@@ -108,16 +121,20 @@ void Condition::readOperand(const Schema& schema, CharStream& text) {
   if (isDigit(c)) {
     text.unget();
     std::int32_t number = 0;
-    if (!text.readInt(number)) throw QueryError(msg::kConstructRange);
+    const bool fits = text.readInt(number);
+    recordToken(trace, TokenKind::NUMBER, first, text.column());
+    if (!fits) throw QueryError(msg::kConstructRange);
     kind_ = ConditionKind::LITERAL;
     literal_.emplace(number);
     return;
   }
 
   std::string name;
-  if (!collectNonBlanksUntil(text, c, name, [](char k) { return k == ',' || k == ')'; })) {
-    throw QueryError(msg::kConstructName);
-  }
+  std::size_t last = first;
+  const bool ended = !collectNonBlanksUntil(
+      text, c, name, [](char k) { return k == ',' || k == ')'; }, &last);
+  if (!name.empty()) recordToken(trace, TokenKind::ATTRIBUTE, first, last);
+  if (ended) throw QueryError(msg::kConstructName);
   text.unget();  // the parent's separator step consumes it
   // An empty name matches nothing, even an attribute a RENAME left unnamed.
   attributeIndex_ = name.empty() ? -1 : findAttribute(schema, name);

@@ -8,10 +8,12 @@
 #include <memory>
 #include <optional>
 
-#include "model/relation.h"
+#include "model/product.h"
 #include "model/table.h"
 #include "model/value.h"
 #include "text/char_stream.h"
+
+class QueryTrace;
 
 enum class ConditionKind { EQ, NEQ, LT, LTE, GT, GTE, AND, OR, NOT, LITERAL, ATTRIBUTE };
 
@@ -26,7 +28,8 @@ class Condition {
   // an unsigned integer literal or an attribute name of table's schema.
   // Afterwards text stands just after the last separator the node consumed.
   // Raises one of the "Construct error: " messages; nothing built remains.
-  Condition(const Schema& schema, CharStream& text, bool operatorForm);
+  // When trace is given, the tokens read are recorded there.
+  Condition(const Schema& schema, CharStream& text, bool operatorForm, QueryTrace* trace = nullptr);
 
   Condition(const Condition&) = delete;
   Condition& operator=(const Condition&) = delete;
@@ -48,10 +51,11 @@ class Condition {
   std::size_t attributeIndex() const { return static_cast<std::size_t>(attributeIndex_); }
 
  private:
-  Condition(const Schema& schema, CharStream& text, bool operatorForm, int depth);
+  Condition(const Schema& schema, CharStream& text, bool operatorForm, QueryTrace* trace,
+            int depth);
 
-  void readCondition(const Schema& schema, CharStream& text, int depth);
-  void readOperand(const Schema& schema, CharStream& text);
+  void readCondition(const Schema& schema, CharStream& text, QueryTrace* trace, int depth);
+  void readOperand(const Schema& schema, CharStream& text, QueryTrace* trace);
   template <class Cells>
   bool evaluateOn(const Cells& row) const;
   template <class Cells>

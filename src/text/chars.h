@@ -4,6 +4,7 @@
 // what they do at the end of the text, and are named for it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "text/char_stream.h"
@@ -50,11 +51,17 @@ inline bool nextNonBlankOrFail(CharStream& in, char& c) {
 
 // Appends to word every non-blank character from c on, reading on, until c
 // is one that stop accepts; that one stays current and is not appended.
-// False when the text ends first; word then holds what was collected.
+// False when the text ends first; word then holds what was collected. When
+// lastColumn is given, it is set to the column of each character appended,
+// so that it ends on the last.
 template <class Stop>
-bool collectNonBlanksUntil(CharStream& in, char& c, std::string& word, Stop stop) {
+bool collectNonBlanksUntil(CharStream& in, char& c, std::string& word, Stop stop,
+                           std::size_t* lastColumn = nullptr) {
   while (!stop(c)) {
-    if (!isBlank(c)) word += c;
+    if (!isBlank(c)) {
+      word += c;
+      if (lastColumn != nullptr) *lastColumn = in.column();
+    }
     if (!in.get(c)) return false;
   }
   return true;

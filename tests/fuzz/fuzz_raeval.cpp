@@ -54,6 +54,7 @@
 #include "model/query_error.h"
 #include "ops/join.h"
 #include "ops/operators.h"
+#include "ops/product.h"
 #include "query/condition.h"
 #include "text/char_stream.h"
 
@@ -298,8 +299,7 @@ void checkProjections(std::string_view input) {
     checkProjectionOf(table, {n - 1, 0, n - 1}, input);
     const std::size_t rows = table.rows.size();
     if (rows * rows >= 16384 && rows * rows <= 32768) {  // a large table, as PRODUCT makes them
-      Relation square = tableProduct(table, table);
-      square.materialise();
+      const Relation square = buildRelation(tableProduct(table, table));
       std::vector<std::size_t> some;
       for (std::size_t i = 0; i < square.schema().size(); i += 2) some.push_back(i);
       checkProjectionOf(square, some, input);
@@ -374,21 +374,21 @@ void checkJoins(Choices& choices, std::string_view input) {
     chosen.push_back(&tables[choices.below(static_cast<unsigned>(tables.size()))]);
     for (const Attribute& a : chosen.back()->schema) attributes.push_back(a.name());
   }
-  Relation product = tableProduct(*chosen[0], *chosen[1]);
+  Product product = tableProduct(*chosen[0], *chosen[1]);
   if (count == 3) product = tableProduct(std::move(product), *chosen[2]);
   const std::string condition = generateCondition(choices, attributes, 0);
 
-  Relation built = tableProduct(*chosen[0], *chosen[1]);
-  if (count == 3) built = tableProduct(std::move(built), *chosen[2]);
-  built.materialise();
+  Product unbuilt = tableProduct(*chosen[0], *chosen[1]);
+  if (count == 3) unbuilt = tableProduct(std::move(unbuilt), *chosen[2]);
+  const Relation built = buildRelation(std::move(unbuilt));
 
   const Selected expected = outcome([&] {
     CharStream text(condition);
-    return tableSelect(built, text);
+    return tableSelect(built, Condition(built.schema(), text, true));
   });
   const Selected streamed = outcome([&] {
     CharStream text(condition);
-    return tableSelect(product, text);
+    return selectFromProduct(product, Condition(product.schema(), text, true));
   });
   if (!sameOutcome(expected, streamed))
     fail("SELECT over PRODUCT differs from its model", input, condition);

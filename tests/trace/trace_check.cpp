@@ -9,8 +9,14 @@
 // byte (all rows up to the trace's limit; beyond it, those rows and as many
 // more as the node counts). For each input whose query raises an error, the
 // trace's last node must be the one where reading stopped, and its span must
-// hold the column where reading stopped. Prints a line per failure and the
-// figures; exits 1 on any failure.
+// hold the column where reading stopped. For every input, the tokens must
+// agree with the nodes: they ascend without overlapping, each node read to
+// its end begins with its keyword's or table name's token and ends with a
+// token, each argument is a token of its own or, a condition, starts on
+// one; and the editor's analysis of the same input (which reads the
+// query against the schemas alone) gives the same tokens, or more where
+// the run stopped at an error only rows raise. Prints a line per failure and
+// the figures; exits 1 on any failure.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/analysis.h"
 #include "io/driver.h"
 #include "io/output.h"
 #include "io/printer.h"
@@ -81,12 +88,94 @@ struct Figures {
   long nodes = 0;
   long longNodes = 0;
   long refused = 0;
+  long tokens = 0;
   int failures = 0;
 };
 
 void fail(Figures& figures, const std::string& what) {
   ++figures.failures;
   std::cout << "FAIL " << what << "\n";
+}
+
+std::string_view queryLine(std::string_view input) {
+  if (input.starts_with("\xEF\xBB\xBF")) input.remove_prefix(3);
+  input = input.substr(0, input.find('\n'));
+  if (input.ends_with('\r')) input.remove_suffix(1);
+  return input;
+}
+
+// The text of the columns first to last, blanks dropped, in capitals when
+// upper.
+std::string wordAt(std::string_view query, std::size_t first, std::size_t last, bool upper) {
+  std::string word;
+  for (std::size_t at = first; at <= last && at <= query.size(); ++at) {
+    const char c = query[at - 1];
+    if (c == ' ') continue;
+    word += upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return word;
+}
+
+bool sameTokens(const Token& a, const Token& b) {
+  return a.kind == b.kind && a.first == b.first && a.last == b.last;
+}
+
+void checkTokens(const std::string& name, std::string_view input, const QueryTrace& trace,
+                 Figures& figures) {
+  const std::string_view query = queryLine(input);
+  const std::vector<Token>& tokens = trace.tokens();
+  figures.tokens += static_cast<long>(tokens.size());
+  std::size_t previous = 0;
+  for (const Token& token : tokens) {
+    if (token.first <= previous || token.last < token.first || token.last > query.size()) {
+      fail(figures, name + ": token " + tokenKindName(token.kind) + " " +
+                        std::to_string(token.first) + "-" + std::to_string(token.last) +
+                        " out of order or outside the query");
+      return;
+    }
+    previous = token.last;
+  }
+  const auto startingAt = [&](std::size_t column) -> const Token* {
+    for (const Token& token : tokens) {
+      if (token.first == column) return &token;
+    }
+    return nullptr;
+  };
+  const auto endingAt = [&](std::size_t column) -> const Token* {
+    for (const Token& token : tokens) {
+      if (token.last == column) return &token;
+    }
+    return nullptr;
+  };
+  for (const TraceNode& node : trace.nodes()) {
+    if (!node.done) continue;
+    const std::string what = name + ": " + node.label + " at " + std::to_string(node.first);
+    const Token* head = startingAt(node.first);
+    const bool form = !node.children.empty() || head == nullptr || head->kind == TokenKind::KEYWORD;
+    const TokenKind expected = form ? TokenKind::KEYWORD : TokenKind::TABLE;
+    if (head == nullptr || head->kind != expected ||
+        wordAt(query, head->first, head->last, form) != node.label) {
+      fail(figures, what + ": no " + tokenKindName(expected) + " token for its label");
+    }
+    if (endingAt(node.last) == nullptr) fail(figures, what + ": its span ends on no token");
+    for (const TraceArgument& argument : node.arguments) {
+      const Token* start = startingAt(argument.first);
+      const Token* end = endingAt(argument.last);
+      const bool condition = node.label == "SELECT";
+      // Text after a condition's end is never read.
+      if (start == nullptr || (!condition && start != end) ||
+          (!condition && wordAt(query, argument.first, argument.last, false) != argument.text)) {
+        fail(figures, what + ": argument " + argument.text + " is not read as tokens");
+      }
+    }
+  }
+  // The editor's tokens: the same, or more where the run stopped at an
+  // error that only rows raise.
+  const InputAnalysis analysis = analyseInput(input);
+  if (analysis.tokens.size() < tokens.size() ||
+      !std::equal(tokens.begin(), tokens.end(), analysis.tokens.begin(), sameTokens)) {
+    fail(figures, name + ": the analysis reads other tokens than the run");
+  }
 }
 
 void checkInput(const std::string& raeval, const fs::path& file, const fs::path& work,
@@ -98,6 +187,7 @@ void checkInput(const std::string& raeval, const fs::path& file, const fs::path&
   if (!evaluateInputWithinMemory(input, out, &place, &trace) || place.line > 0) return;
   ++figures.inputs;
   const std::string name = file.filename().string();
+  checkTokens(name, input, trace, figures);
   const std::vector<TraceNode>& nodes = trace.nodes();
   if (trace.stopped() >= 0) {
     ++figures.failedInQuery;
@@ -115,7 +205,7 @@ void checkInput(const std::string& raeval, const fs::path& file, const fs::path&
     }
     const std::string json = traceToJson(trace);
     const std::size_t lastNode = json.rfind("\n{\"label\":");
-    if (!json.ends_with("],\"stopped\":" + std::to_string(nodes.size() - 1) + "}\n") ||
+    if (!json.ends_with(",\"stopped\":" + std::to_string(nodes.size() - 1) + "}\n") ||
         lastNode == std::string::npos ||
         json.find("\"done\":false", lastNode) == std::string::npos) {
       fail(figures, name + ": the trace's last node is not the one where reading stopped");
@@ -196,6 +286,7 @@ int main(int argc, char** argv) {
             << figures.failedInQuery << " raise an error in the query; " << figures.nodes
             << " nodes run as queries of their own (" << figures.longNodes << " of more than "
             << kTracedRows << " rows; " << figures.refused
-            << " too big for the command line to build alone); " << figures.failures << " failures\n";
+            << " too big for the command line to build alone); " << figures.tokens << " tokens; "
+            << figures.failures << " failures\n";
   return figures.failures == 0 ? 0 : 1;
 }

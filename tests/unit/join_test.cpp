@@ -20,6 +20,7 @@
 
 #include "model/query_error.h"
 #include "ops/operators.h"
+#include "ops/product.h"
 #include "query/condition.h"
 #include "text/char_stream.h"
 
@@ -103,14 +104,20 @@ std::string describe(const std::function<Table()>& select) {
   }
 }
 
-// tableSelect on a condition text of its own.
+// tableSelect, or selectFromProduct, on a condition text of its own.
 Table selectWhere(const Relation& source, std::string_view text) {
   CharStream stream(text);
-  return tableSelect(source, stream);
+  const Condition condition(source.schema(), stream, true);
+  return tableSelect(source, condition);
+}
+Table selectWhere(const Product& source, std::string_view text) {
+  CharStream stream(text);
+  const Condition condition(source.schema(), stream, true);
+  return selectFromProduct(source, condition);
 }
 
-Table viaCondition(const Relation& product, const std::string& text,
-                   Table (*path)(const Relation&, const Condition&)) {
+Table viaCondition(const Product& product, const std::string& text,
+                   Table (*path)(const Product&, const Condition&)) {
   CharStream stream(text);
   const Condition condition(product.schema(), stream, true);
   return path(product, condition);
@@ -129,16 +136,15 @@ void compareAll(RandomInputs& random, bool ragged, int rounds) {
     auto product = [&] {
       std::vector<std::string> names = {"a2", "b2", "c2"};
       names.resize(tables[1].schema.size());
-      Relation p = tableProduct(tables[0],
-                                rename ? tableRename(tables[1], "Q2", names) : Relation(tables[1]));
+      Product p = tableProduct(tables[0],
+                               rename ? tableRename(tables[1], "Q2", names) : Operand(tables[1]));
       if (factors == 3) p = tableProduct(std::move(p), tables[2]);
       return p;
     };
-    const Relation streamed = product();
-    Relation built = product();
+    const Product streamed = product();
+    const Relation built = buildRelation(product());
     const std::string condition = random.condition(0);
     const std::string context = condition + " over " + std::to_string(factors) + " factors";
-    built.materialise();
 
     const std::string expected = describe([&] { return selectWhere(built, condition); });
     ASSERT_EQ(describe([&] { return selectWhere(streamed, condition); }), expected) << context;
@@ -182,7 +188,7 @@ TEST(SelectOverProduct, JoinKeepsTheProductsOrderAndKinds) {
   const Table left = ints("L", {"k"}, {{2}, {1}, {2}});
   Table right = ints("R", {"k2", "n"}, {{1, 10}, {2, 20}, {2, 21}});
   right.addRow(Row{Value(std::string("1")), Value(11)});
-  const Relation product = tableProduct(left, right);
+  const Product product = tableProduct(left, right);
   const Table joined = viaCondition(product, " EQ(k, k2)", selectByJoin);
   EXPECT_EQ(describe([&] { return joined; }),
             "L(k,k2,n,)\n2,2,20,\n2,2,21,\n1,1,10,\n2,2,20,\n2,2,21,\n");
@@ -211,7 +217,7 @@ TEST(SelectOverProduct, ShortRowRaisesInProductOrder) {
 TEST(ProductCursor, WalksTheFirstFactorOutermost) {
   const Table a = ints("A", {"x"}, {{1}, {2}});
   const Table b = ints("B", {"y"}, {{3}, {4}, {5}});
-  const Relation product = tableProduct(tableProduct(a, b), a);
+  const Product product = tableProduct(tableProduct(a, b), a);
   EXPECT_EQ(product.rowCount(), 12u);
   ProductCursor cursor(product);
   std::string seen;
@@ -222,25 +228,25 @@ TEST(ProductCursor, WalksTheFirstFactorOutermost) {
   EXPECT_EQ(seen, "131 132 141 142 151 152 231 232 241 242 251 252 ");
 
   // The first rows, built, and no more than asked for.
-  const std::vector<Row> first = firstRows(product, 3);
+  const std::vector<Row> first = firstRows(ProductCursor(product), 3);
   ASSERT_EQ(first.size(), 3u);
   EXPECT_TRUE(rowEquals(first[2], Row{Value(1), Value(4), Value(1)}));
-  EXPECT_EQ(firstRows(product, 100).size(), 12u);
-  EXPECT_EQ(firstRows(a, 100).size(), 2u);
+  EXPECT_EQ(firstRows(ProductCursor(product), 100).size(), 12u);
+  EXPECT_EQ(firstRows(Operand(a), 100).size(), 2u);
 }
 
 TEST(ProductEstimate, CountsEveryValueTheBuiltRowsHold) {
   // Rows of 1 and 3 values against 2 rows of 2: (1 + 3) * 2 + 4 * 2 values.
   Table ragged = ints("A", {"x", "y"}, {{1}, {1, 2, 3}});
   const Table b = ints("B", {"p", "q"}, {{1, 2}, {3, 4}});
-  const Relation product = tableProduct(ragged, b);
+  const Product product = tableProduct(ragged, b);
   EXPECT_EQ(product.valueCount(), 16u);
   EXPECT_EQ(leastBytesToBuild(product), 16u * sizeof(Value));
 }
 
 TEST(ProductEstimate, RefusesOnlyWhatCannotFit) {
   const Table a = ints("A", {"x"}, {{1}, {2}, {3}});
-  const Relation product = tableProduct(tableProduct(a, a), a);  // 27 rows of 3 values
+  const Product product = tableProduct(tableProduct(a, a), a);  // 27 rows of 3 values
   const std::uint64_t need = 81 * sizeof(Value);
   EXPECT_THROW(requireRoomToBuild(product, need - 1), std::bad_alloc);
   EXPECT_NO_THROW(requireRoomToBuild(product, need));
@@ -252,7 +258,7 @@ TEST(ProductEstimate, SaturatesInsteadOfWrapping) {
   big.addAttribute(Attribute("x"));
   for (int i = 0; i < 70000; ++i) big.addRow(Row{Value(i)});
   // 70,000 to the fifth power is past 2 to the 64.
-  Relation product = tableProduct(big, big);
+  Product product = tableProduct(big, big);
   for (int i = 0; i < 3; ++i) product = tableProduct(std::move(product), big);
   EXPECT_EQ(product.rowCount(), std::numeric_limits<std::uint64_t>::max());
   EXPECT_THROW(requireRoomToBuild(product, std::uint64_t{1} << 62), std::bad_alloc);

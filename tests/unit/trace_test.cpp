@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "io/analysis.h"
 #include "io/driver.h"
 #include "io/output.h"
 #include "io/trace_json.h"
@@ -106,6 +107,93 @@ TEST(TraceTest, WritesBytesAsCharactersOfAsciiJson) {
             std::string::npos)
       << json;
   EXPECT_NE(json.find(R"("stopped":-1)"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// kind:first-last for each token.
+std::string describeTokens(const std::vector<Token>& tokens) {
+  std::string text;
+  for (const Token& token : tokens) {
+    if (!text.empty()) text += ' ';
+    text += std::string(tokenKindName(token.kind)) + ":" + std::to_string(token.first) + "-" +
+            std::to_string(token.last);
+  }
+  return text;
+}
+
+// The tokens as the readers read them, up to where reading stopped.
+TEST(TraceTest, RecordsTheTokensAsRead) {
+  struct Case {
+    const char* query;
+    const char* tokens;
+  };
+  const Case cases[] = {
+      {"SELECT(Emp, EQ(name, 'Ann'))",
+       "keyword:1-6 open:7-7 table:8-10 comma:11-11 condition-keyword:13-14 open:15-15 "
+       "attribute:16-19 comma:20-20 string:22-26 close:27-27 close:28-28"},
+      {"project( E m p ,id)",
+       "keyword:1-7 open:8-8 table:10-14 comma:16-16 attribute:17-18 close:19-19"},
+      {"RENAME(Emp, E(a, b, c",
+       "keyword:1-6 open:7-7 table:8-10 comma:11-11 name:13-13 open:14-14 attribute:15-15 "
+       "comma:16-16 attribute:18-18 comma:19-19 attribute:21-21"},
+      {"FOO(Emp)", "unknown:1-3 open:4-4"},
+      {"SELECT(Emp, EQ(id, 99999999999))",
+       "keyword:1-6 open:7-7 table:8-10 comma:11-11 condition-keyword:13-14 open:15-15 "
+       "attribute:16-17 comma:18-18 number:20-30"},
+      {"SELECT(Emp, XX(id, 1))",
+       "keyword:1-6 open:7-7 table:8-10 comma:11-11 unknown:13-14 open:15-15"},
+      {"UNION(E mp, T)", "keyword:1-5 open:6-6 table:7-10 comma:11-11 table:13-13 close:14-14"},
+  };
+  for (const Case& c : cases) {
+    QueryTrace trace;
+    StringOutput out;
+    evaluateInput(std::string(c.query) + kTables, out, nullptr, &trace);
+    EXPECT_EQ(describeTokens(trace.tokens()), c.tokens) << c.query;
+  }
+}
+
+// The editor's analysis: the headers as read, the first of a name stored,
+// and the error with the place the command line gives it.
+TEST(TraceTest, AnalysesTheInputWithoutItsRows) {
+  const std::string input =
+      "PROJECT(Emp, nmae)\n\nEmp(id int, name char(8))\n1, 'Ann'\n\nEmp(x int)\n";
+  const InputAnalysis analysis = analyseInput(input);
+  StringOutput out;
+  ErrorPlace place;
+  evaluateInput(input, out, &place);
+  EXPECT_EQ(analysis.message, "Scheme Mismatch at project");
+  EXPECT_EQ(analysis.column, place.column);
+  EXPECT_EQ(analysis.line, 0U);
+  EXPECT_EQ(describeTokens(analysis.tokens),
+            "keyword:1-7 open:8-8 table:9-11 comma:12-12 attribute:14-17 close:18-18");
+  EXPECT_EQ(
+      analysisToJson(analysis),
+      "{\"bom\":false,\"tokens\":[{\"kind\":\"keyword\",\"first\":1,\"last\":7},"
+      "{\"kind\":\"open\",\"first\":8,\"last\":8},{\"kind\":\"table\",\"first\":9,\"last\":11},"
+      "{\"kind\":\"comma\",\"first\":12,\"last\":12},"
+      "{\"kind\":\"attribute\",\"first\":14,\"last\":17},"
+      "{\"kind\":\"close\",\"first\":18,\"last\":18}],\"tables\":["
+      "\n{\"name\":\"Emp\",\"line\":3,\"stored\":true,\"attributes\":[{\"name\":\"id\","
+      "\"type\":\"int\"},{\"name\":\"name\",\"type\":\"char\",\"length\":8}]},"
+      "\n{\"name\":\"Emp\",\"line\":6,\"stored\":false,\"attributes\":[{\"name\":\"x\","
+      "\"type\":\"int\"}]}],\"error\":{\"line\":0,\"column\":18,"
+      "\"message\":\"Scheme Mismatch at project\"}}\n");
+
+  const InputAnalysis loading = analyseInput(
+      "\xEF\xBB\xBF"
+      "Emp\n\nEmp(id int)\nx\n");
+  EXPECT_TRUE(loading.byteOrderMark);
+  EXPECT_EQ(loading.message, "Input> Not int or string");
+  EXPECT_EQ(loading.line, 4U);
+  EXPECT_TRUE(loading.tokens.empty());
+  ASSERT_EQ(loading.headers.size(), 1U);
+  EXPECT_EQ(loading.headers[0].line, 3U);
+
+  // Rows are not read: a query whose rows are too short passes here.
+  EXPECT_EQ(analyseInput("SELECT(T, EQ(x, 1))\n\nT(x int, y int)\n1\n").message, "");
 }
 
 }  // namespace

@@ -21,15 +21,7 @@ if ! command -v node >/dev/null || [[ ! -f $RAEVAL_WEB_DIR/cli.mjs ]]; then
 fi
 
 program=$here/raeval_node.sh
-checks=$source_dir/tests/examples
 status=0
 "$runner" --skip "$here/e2e_skip.txt" "$program" "$source_dir"/tests/e2e/*.test || status=1
-bash "$checks/run_examples.sh" "$program" files "$source_dir/examples" "$checks/messages" \
-  "$checks/surprises" "$checks/troubleshooting" || status=1
-for group_and_base in tutorial:examples/employees.txt conditions:examples/select.txt \
-    messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt \
-    troubleshooting:examples/employees.txt; do
-  bash "$checks/run_examples.sh" "$program" queries "$checks/${group_and_base%%:*}" \
-    "$source_dir/${group_and_base#*:}" || status=1
-done
+bash "$source_dir/tests/examples/run_groups.sh" "$program" "$source_dir" || status=1
 exit $status

@@ -77,14 +77,6 @@ echo "End-to-end cases on $exe"
 check "$runner" --skip "$source/tests/windows/skip.txt" "$program" "$source"/tests/e2e/*.test
 
 echo "The documentation's examples on $exe"
-examples=$source/tests/examples
-check bash "$examples/run_examples.sh" "$program" files "$source/examples" "$examples/messages" \
-  "$examples/surprises" "$examples/troubleshooting"
-for group_and_base in tutorial:examples/employees.txt conditions:examples/select.txt \
-  messages:examples/employees.txt surprises:tests/examples/surprises/tables.txt \
-  troubleshooting:examples/employees.txt; do
-  check bash "$examples/run_examples.sh" "$program" queries "$examples/${group_and_base%%:*}" \
-    "$source/${group_and_base#*:}"
-done
+check bash "$source/tests/examples/run_groups.sh" "$program" "$source"
 
 ((failures == 0))

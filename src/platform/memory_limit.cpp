@@ -1,6 +1,6 @@
 // Linux: getrlimit, /proc and the cgroup files. Under Emscripten: the wasm
 // heap's maximum less what the heap holds. Elsewhere: no known limit.
-#include "model/memory_limit.h"
+#include "platform/memory_limit.h"
 
 #include <algorithm>
 #include <string>

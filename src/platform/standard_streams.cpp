@@ -1,8 +1,8 @@
-#include "io/standard_streams.h"
+#include "platform/standard_streams.h"
 
 #ifdef _WIN32
-// The one place that calls the platform's own library: the C runtime of
-// Windows opens the standard streams in text mode, which writes "\r\n".
+// The C runtime of Windows opens the standard streams in text mode, which
+// writes "\r\n".
 #include <fcntl.h>
 #include <io.h>
 
