@@ -14,7 +14,10 @@
 // - WEB_DIR/examples.js, every EXAMPLES_DIR/*.txt with each byte as one
 //   character of a string;
 // - WEB_DIR/help.html, the messages and troubleshooting entries of README,
-//   each with an anchor that the page's explanations link to.
+//   each with an anchor that the page's explanations link to;
+// - WEB_DIR/sw.js, the service worker that keeps the page for offline use
+//   when it is served over HTTP(S) (sw_template.js).
+import {createHash} from 'node:crypto';
 import {readFileSync, readdirSync, writeFileSync} from 'node:fs';
 import {join} from 'node:path';
 import {buildSync} from 'esbuild';
@@ -59,3 +62,13 @@ writeFileSync(join(webDir, 'examples.js'),
   `const raevalExamples = ${JSON.stringify(examples, null, 1)};\n`);
 
 writeFileSync(join(webDir, 'help.html'), helpPage(readFileSync(readme, 'utf8')));
+
+// The service worker, with the files it keeps: the page's own, and the
+// examples' files. Its version changes with any of their bytes.
+const kept = ['./', 'index.html', 'page.css', 'page.js', 'engine.js', 'examples.js', 'help.html',
+  'manifest.webmanifest', 'icon.svg'];
+const version = createHash('sha256');
+for (const file of kept.slice(1)) version.update(readFileSync(join(webDir, file)));
+writeFileSync(join(webDir, 'sw.js'), readFileSync(join(sourceDir, 'sw_template.js'), 'utf8')
+  .replace('@VERSION@', 'raeval-' + version.digest('hex').slice(0, 16))
+  .replace('@FILES@', JSON.stringify(kept)));

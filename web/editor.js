@@ -79,6 +79,7 @@ export class InputEditor {
   constructor(parent, handlers) {
     this.handlers = handlers;
     this.analysis = null;  // the engine's analysis of the text it was made for
+    this.ranText = null;  // the text of the last run
     this.trace = null;  // {trace, query}: the last run's trace and its query line
     const run = () => {
       handlers.run();
@@ -106,7 +107,7 @@ export class InputEditor {
         ...lintKeymap, ...defaultKeymap]),
       tokenField,
       pointField,
-      EditorView.contentAttributes.of({'id': 'editor', 'aria-labelledby': 'editor-label',
+      EditorView.contentAttributes.of({'id': 'editor', 'tabindex': '0', 'aria-labelledby': 'editor-label',
         'aria-describedby': 'editor-hint place', 'spellcheck': 'false', 'autocapitalize': 'off',
         'autocorrect': 'off'}),
       EditorView.updateListener.of((update) => {
@@ -157,10 +158,21 @@ export class InputEditor {
     }
     ranges.sort((a, b) => a.from - b.from);
     this.view.dispatch({effects: setTokens.of(Decoration.set(ranges, true))});
+    // The error the engine finds without evaluating rows is marked as it is
+    // typed; a run's own error mark stays until the text changes.
+    const error = analysis.error;
+    if (error) {
+      const range = error.line > 0 ? this.lineRange(error.line) : this.queryRange(error.column, error.column);
+      this.markError(range, 'ERROR: ' + error.message);
+    } else if (text !== this.ranText) {
+      this.markError(null);
+    }
   }
 
-  setTrace(trace, queryText) {
+  // The last run's trace, its query line, and the text it ran.
+  setTrace(trace, queryText, ranText) {
     this.trace = trace ? {trace, query: queryText} : null;
+    this.ranText = ranText;
   }
 
   traceIsCurrent() {

@@ -40,19 +40,16 @@ Module['evaluate'] = function (input, options = {}) {
 };
 
 // The engine's analysis of the input file's bytes without evaluating a row:
-// {bom, tokens, tables, error} (engine.cpp describes it), or undefined in a
-// build without the analysis entry.
-if (typeof _raevalAnalyse === 'function') {
-  Module['analyse'] = function (input) {
-    const at = _malloc(Math.max(input.length, 1));
-    if (at === 0) return {bom: false, tokens: [], tables: [], error: null};
-    HEAPU8.set(input, at);
-    try {
-      _raevalAnalyse(at, input.length);
-    } finally {
-      _free(at);
-    }
-    const from = _raevalAnalysis();
-    return JSON.parse(new TextDecoder('latin1').decode(HEAPU8.subarray(from, from + _raevalAnalysisSize())));
-  };
-}
+// {bom, tokens, tables, error}, as engine.cpp describes it.
+Module['analyse'] = function (input) {
+  const at = _malloc(Math.max(input.length, 1));
+  if (at === 0) return {bom: false, tokens: [], tables: [], error: null};
+  HEAPU8.set(input, at);
+  try {
+    _raevalAnalyse(at, input.length);
+  } finally {
+    _free(at);
+  }
+  const from = _raevalAnalysis();
+  return JSON.parse(new TextDecoder('latin1').decode(HEAPU8.subarray(from, from + _raevalAnalysisSize())));
+};

@@ -62,16 +62,25 @@ function startWorker(started) {
   };
 }
 
-const analyser = new Worker(raevalWorkerUrl);
+let analyser = null;
 let analysisAsked = 0;
 const analysisTexts = new Map();
-analyser.onmessage = (event) => {
-  const message = event.data;
-  if (message.type !== 'analysis') return;
-  const text = analysisTexts.get(message.id);
-  analysisTexts.delete(message.id);
-  if (message.id === analysisAsked) editor.setAnalysis(message.analysis, text);
-};
+function startAnalyser() {
+  analyser = new Worker(raevalWorkerUrl);
+  analyser.onmessage = (event) => {
+    const message = event.data;
+    if (message.type !== 'analysis') return;
+    const text = analysisTexts.get(message.id);
+    analysisTexts.delete(message.id);
+    if (message.analysis === null) {
+      analyser.terminate();
+      startAnalyser();
+    } else if (message.id === analysisAsked) {
+      editor.setAnalysis(message.analysis, text);
+    }
+  };
+}
+startAnalyser();
 
 function analyse() {
   const text = editor.text();
@@ -188,12 +197,15 @@ function finishRun(result) {
   showOutputFile();
   const trace = result.trace;
   const queryEnd = input.indexOf(0x0a);
-  editor.setTrace(trace, bytesToText(input.subarray(0, queryEnd < 0 ? input.length : queryEnd)));
+  editor.setTrace(trace, bytesToText(input.subarray(0, queryEnd < 0 ? input.length : queryEnd)), editor.text());
   if (trace && trace.nodes.length) tree.show(trace);
   else if (untraced) tree.clear('This query nests too deeply for this browser to keep its tree.');
   else tree.clear(result.line > 0 ? 'The tables could not be read: no query was run.' : '');
   if (endsInError(result)) {
-    explanation.replaceChildren(...explain(errorLineText(), result, editor.analysis, trace));
+    const query = input.subarray(0, queryEnd < 0 ? input.length : queryEnd);
+    const bom = query[0] === 0xef && query[1] === 0xbb && query[2] === 0xbf;
+    explanation.replaceChildren(...explain(errorLineText(), result, editor.analysis, trace,
+        bom ? query.subarray(3) : query));
   }
   setRunning(false);
   ++window.raevalPage.runs;
@@ -327,6 +339,12 @@ function download() {
 const downloadInputButton = $('download-input');
 downloadInputButton.addEventListener('click', () => saveBytes(inputBytes(), current.name));
 
+const instead = document.createElement('button');
+instead.type = 'button';
+instead.id = 'download-instead';
+instead.textContent = 'Download input';
+instead.addEventListener('click', () => saveBytes(inputBytes(), current.name));
+
 async function copyLink() {
   const link = await makeLink(location.href.split('#')[0], inputBytes(), null);
   if (link.length > LINK_LIMIT) {
@@ -334,8 +352,8 @@ async function copyLink() {
     linkField.hidden = true;
     showNotice(`This file makes a link of ${link.length.toLocaleString('en')} characters, longer than ` +
         `browsers and mail reliably carry (${LINK_LIMIT.toLocaleString('en')}). Send the file itself instead:`,
-    downloadInputButton);
-    downloadInputButton.focus();
+    instead);
+    instead.focus();
     return;
   }
   linkField.value = link;
@@ -443,3 +461,9 @@ async function start() {
   openExample(raevalExamples.some((e) => e.name === 'employees.txt') ? 'employees.txt' : raevalExamples[0]?.name, true);
 }
 start();
+
+// Served over HTTP(S), the page keeps itself for offline use (sw.js); opened
+// from disk, it has nothing to keep.
+if ('serviceWorker' in navigator && location.protocol.startsWith('http')) {
+  navigator.serviceWorker.register('sw.js').catch(() => {});
+}

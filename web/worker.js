@@ -12,10 +12,11 @@
 //     {type: 'too-deep'}          the run overran it without the trace too;
 //   {type: 'analyse', id, input}  answered by {type: 'analysis', id,
 //                                 analysis}: the engine's tokens and tables
-//                                 of the file, without evaluating any row;
+//                                 of the file, without evaluating any row
+//                                 (null when it failed: the worker is then
+//                                 replaced);
 //   {type: 'failed', reason}      the engine cannot start in this browser.
 import {bytesToText} from './codec.js';
-import {addSchemas, analyseWithoutEngine} from './analysis_fallback.js';
 
 const engineReady = createRaevalEngine({wasmBinary: raevalWasmBytes()});
 
@@ -36,11 +37,6 @@ function shownPart(result) {
   return shown;
 }
 
-function analyse(engine, input) {
-  if (typeof engine.analyse === 'function') return engine.analyse(input);
-  return analyseWithoutEngine(input);
-}
-
 onmessage = async (event) => {
   let engine;
   try {
@@ -51,7 +47,13 @@ onmessage = async (event) => {
   }
   const message = event.data;
   if (message.type === 'analyse') {
-    postMessage({type: 'analysis', id: message.id, analysis: analyse(engine, message.input)});
+    try {
+      postMessage({type: 'analysis', id: message.id, analysis: engine.analyse(message.input)});
+    } catch (error) {
+      // A query nested past the browser's stack leaves the engine's own
+      // stack where the overrun found it: this worker is done with.
+      postMessage({type: 'analysis', id: message.id, analysis: null, reason: String(error)});
+    }
     return;
   }
   if (message.type !== 'run') return;
@@ -75,6 +77,6 @@ onmessage = async (event) => {
   const shown = result.output ? shownPart(result) : null;
   result.text = shown ? bytesToText(shown) : null;
   result.shownBytes = shown ? shown.length : 0;
-  result.trace = result.trace ? addSchemas(JSON.parse(result.trace)) : null;
+  result.trace = result.trace ? JSON.parse(result.trace) : null;
   postMessage({type: 'result', result}, result.output ? [result.output.buffer] : []);
 };
