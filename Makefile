@@ -67,7 +67,7 @@ package: build
 	cd build/default && cpack -G DEB
 
 # raeval.exe for 64-bit Windows, cross-compiled with MinGW-w64, and its zip
-# (raeval.exe, README.md, LICENSE, examples), both under build/windows.
+# (raeval.exe, raeval-check.exe, README.md, LICENSE, examples), all under build/windows.
 windows:
 	tools/install-deps.sh windows
 	cmake --preset windows

@@ -1,13 +1,15 @@
 # Installation and packages.
 #
 #   cmake --install build/default --prefix /some/prefix
-#       bin/raeval, share/man/man1/raeval.1.gz, and the README, the licence
-#       (as copyright), the changelog and the examples under share/doc/raeval
+#       bin/raeval and bin/raeval-check, their manual pages under
+#       share/man/man1, and the README, the licence (as copyright), the
+#       changelog and the examples (the exercise sheets under
+#       examples/sheets) under share/doc/raeval
 #   cd build/default && cpack -G DEB        (or: make package)
 #       raeval_VERSION_ARCH.deb, installing under /usr
 #   cd build/windows && cpack -G ZIP        (or: make windows)
-#       raeval-VERSION-windows-x86_64.zip: raeval.exe, README.md, LICENSE and
-#       the examples, side by side in one folder
+#       raeval-VERSION-windows-x86_64.zip: raeval.exe, raeval-check.exe,
+#       README.md, LICENSE and the examples, side by side in one folder
 #
 # The Debian package's maintainer is the cache variable RAEVAL_MAINTAINER,
 # "Name <address>". It defaults to DEBFULLNAME and DEBEMAIL from the
@@ -15,10 +17,11 @@
 # developers:
 #   cmake --preset default -DRAEVAL_MAINTAINER="Ann Lee <ann@example.org>"
 
-set(RAEVAL_EXAMPLE_FILES PATTERN "*.txt" PATTERN "*.expected")
+set(RAEVAL_EXAMPLE_FILES PATTERN "*.txt" PATTERN "*.expected" PATTERN "*.sheet"
+    PATTERN "*.answers")
 
 if(WIN32)
-  install(TARGETS raeval RUNTIME DESTINATION .)
+  install(TARGETS raeval raeval-check RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples
           FILES_MATCHING ${RAEVAL_EXAMPLE_FILES})
@@ -85,16 +88,20 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_
 # The manual page and the changelog are installed compressed, without a name
 # or a time stamp in the gzip header, so that every build gives the same bytes.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-add_custom_command(OUTPUT ${doc_build_dir}/raeval.1.gz
-  COMMAND ${GZIP_PROGRAM} -9n -c ${PROJECT_SOURCE_DIR}/man/raeval.1 > ${doc_build_dir}/raeval.1.gz
-  DEPENDS ${PROJECT_SOURCE_DIR}/man/raeval.1 VERBATIM)
+foreach(page IN ITEMS raeval raeval-check)
+  add_custom_command(OUTPUT ${doc_build_dir}/${page}.1.gz
+    COMMAND ${GZIP_PROGRAM} -9n -c ${PROJECT_SOURCE_DIR}/man/${page}.1 > ${doc_build_dir}/${page}.1.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/man/${page}.1 VERBATIM)
+endforeach()
 add_custom_command(OUTPUT ${doc_build_dir}/changelog.gz
   COMMAND ${GZIP_PROGRAM} -9n -c ${doc_build_dir}/changelog > ${doc_build_dir}/changelog.gz
   DEPENDS ${doc_build_dir}/changelog VERBATIM)
-add_custom_target(raeval_docs ALL DEPENDS ${doc_build_dir}/raeval.1.gz ${doc_build_dir}/changelog.gz)
+add_custom_target(raeval_docs ALL DEPENDS ${doc_build_dir}/raeval.1.gz
+  ${doc_build_dir}/raeval-check.1.gz ${doc_build_dir}/changelog.gz)
 
-install(TARGETS raeval RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${doc_build_dir}/raeval.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS raeval raeval-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${doc_build_dir}/raeval.1.gz ${doc_build_dir}/raeval-check.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${doc_build_dir}/copyright ${doc_build_dir}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/
@@ -117,7 +124,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "ERROR line. Queries are written in prefix notation with UNION, MINUS,\n"
   "PRODUCT, PROJECT, RENAME and SELECT, whose conditions are built from EQ,\n"
   "NEQ, LT, LTE, GT, GTE, AND, OR and NOT. It is meant for learning and\n"
-  "teaching relational algebra.")
+  "teaching relational algebra. raeval-check checks answers against the\n"
+  "reference queries of an exercise sheet on every instance, shows the\n"
+  "smallest tables on which a wrong answer differs, and writes plain text,\n"
+  "JSON or Gradescope reports.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_SOURCE_GENERATOR "")

@@ -1,5 +1,6 @@
 #include "model/product.h"
 
+#include "model/evaluation_budget.h"
 #include "model/operand.h"
 #include "model/saturating.h"
 
@@ -71,6 +72,7 @@ void ProductCursor::start() {
 
 bool ProductCursor::next() {
   if (done_) return false;
+  spendBudget(0);
   const std::size_t n = lists_.size();
   std::size_t from = 0;  // the factors from here on start over
   if (started_) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <iterator>
 
+#include "model/evaluation_budget.h"
+
 namespace {
 
 // Merges the adjacent runs [first, middle) and [middle, last) in place: the
@@ -11,6 +13,7 @@ namespace {
 // order. buffer holds at least the left run.
 void mergeRuns(Rows::iterator first, Rows::iterator middle, Rows::iterator last,
                std::vector<Row>& buffer) {
+  spendBudget(0);
   if (first == middle || middle == last) return;
   buffer.clear();
   std::move(first, middle, std::back_inserter(buffer));

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/evaluation_budget.h"
 #include "model/value.h"
 
 // The rows of a table in order. A Row is a handle on its block of values, so
@@ -21,7 +22,11 @@ struct Table {
 
   // Appends at the end; nothing is checked.
   void addAttribute(Attribute attribute) { schema.push_back(std::move(attribute)); }
-  void addRow(Row row) { rows.push_back(std::move(row)); }
+  // Counts the row's values against the evaluation budget, if one is set.
+  void addRow(Row row) {
+    spendBudget(row.size());
+    rows.push_back(std::move(row));
+  }
 
   // Ascending by rowLess, stable: a merge sort that relinks row handles and
   // copies no row. Where rowLess is no strict weak order on the rows present

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/evaluation_budget.h"
+
 namespace {
 
 using RowRefs = std::vector<const Row*>;
@@ -90,6 +92,7 @@ class Planner {
       const RowRefs& list = *candidates[k];
       bool found = false;
       while (next[k] < list.size()) {
+        spendBudget(0);
         chosen[k] = list[next[k]++];
         if (passes(k, chosen)) {
           found = true;

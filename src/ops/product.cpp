@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "model/evaluation_budget.h"
 #include "ops/operators.h"
 #include "platform/memory_limit.h"
 
@@ -26,6 +27,7 @@ Relation buildRelation(Operand operand) {
   if (Relation* relation = operand.relation()) return std::move(*relation);
   const Product& product = *operand.product();
   requireRoomToBuild(product);
+  requireBudget(product.valueCount());
   Table built = emptyTableLike(product);
   ProductCursor cursor(product);
   while (cursor.next()) built.addRow(joinParts(cursor.parts().data(), cursor.parts().size()));

@@ -4,6 +4,7 @@
 //
 //   e2e_runner [--skip LIST] RAEVAL FILE...   run the cases
 //   e2e_runner --extract DIR FILE...          write each case's input into DIR
+//                                             (its extra files stay out)
 //   e2e_runner --expand FILE...               print each case as it is run:
 //                                             the input and expected output
 //                                             the short form builds, every
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <list>
 #include <map>
 #include <optional>
 #include <set>
@@ -43,6 +45,9 @@ struct Case {
   std::string name;
   int line = 0;
   Section input, output, existingOutput, stdoutText, stderrText;
+  // Extra files written into the case's folder before the run, by their
+  // path under it (a list: the open section is pointed at while it is read).
+  std::list<std::pair<std::string, Section>> files;
   bool outputAbsent = false;
   int status = 0;
   long memoryLimitKiB = 0;
@@ -187,9 +192,13 @@ std::vector<Case> parseCases(const fs::path& file) {
 
   std::vector<Case> cases;
   Section* open = nullptr;
+  // A file's lines are written after "| " ("|" alone for an empty line), so
+  // that a file may hold lines that start with "=== " or "--- ".
+  bool openIsFile = false;
   bool noEol = false;
   bool escaped = false;
   auto closeSection = [&] {
+    openIsFile = false;
     if (open == nullptr) return;
     if (noEol && !open->text.empty() && open->text.back() == '\n') open->text.pop_back();
     if (escaped) open->text = unescape(open->text);
@@ -222,10 +231,12 @@ std::vector<Case> parseCases(const fs::path& file) {
       const std::string kind = words[0];
       const bool verbatim =
           kind == "args" || kind == "query" || kind == "line2" || kind == "fixture";
+      // A file's flags follow its name.
+      const std::size_t firstFlag = kind == "file" ? 2 : 1;
       if ((kind == "tables" || kind == "result") && words.size() > 1)
         fail(i, "no flags on the short form's sections");
       noEol = escaped = false;
-      for (std::size_t w = 1; w < words.size() && !verbatim; ++w) {
+      for (std::size_t w = firstFlag; w < words.size() && !verbatim; ++w) {
         if (words[w] == "no-eol") {
           noEol = true;
         } else if (words[w] == "escaped") {
@@ -241,6 +252,13 @@ std::vector<Case> parseCases(const fs::path& file) {
         c.outputAbsent = true;
       } else if (kind == "output") {
         open = &c.output;
+      } else if (kind == "file" && words.size() >= 2) {
+        const fs::path name = words[1];
+        if (name.is_absolute() || name.lexically_normal().string().starts_with(".."))
+          fail(i, "a file outside the case's folder: " + words[1]);
+        c.files.emplace_back(words[1], Section{});
+        open = &c.files.back().second;
+        openIsFile = true;
       } else if (kind == "existing-output") {
         open = &c.existingOutput;
       } else if (kind == "memory-limit" && words.size() == 2) {
@@ -273,7 +291,12 @@ std::vector<Case> parseCases(const fs::path& file) {
       if (cases.empty() && (line.empty() || line[0] == '#')) continue;
       fail(i, "text outside a content section");
     }
-    open->text += line;
+    if (openIsFile) {
+      if (line != "|" && !startsWith(line, "| ")) fail(i, "a file's line that does not start with \"| \"");
+      open->text += line.substr(line.size() > 1 ? 2 : 1);
+    } else {
+      open->text += line;
+    }
     open->text += '\n';
   }
   closeSection();
@@ -358,6 +381,10 @@ bool runCase(const std::string& binary, const fs::path& file, const Case& c) {
   const fs::path out = dir / "output.txt";
   if (c.input.present) std::ofstream(in, std::ios::binary) << c.input.text;
   if (c.existingOutput.present) std::ofstream(out, std::ios::binary) << c.existingOutput.text;
+  for (const auto& [name, file] : c.files) {
+    fs::create_directories((dir / name).parent_path());
+    std::ofstream(dir / name, std::ios::binary) << file.text;
+  }
 
   const std::map<std::string, std::string> values = {
       {"{in}", in.string()}, {"{out}", out.string()}, {"{dir}", dir.string()}};
@@ -414,6 +441,7 @@ void printExpanded(const Case& c) {
   section("input", c.input);
   section("output", c.output);
   section("existing-output", c.existingOutput);
+  for (const auto& [name, file] : c.files) section("file " + name, file);
   section("stdout", c.stdoutText);
   section("stderr", c.stderrText);
   std::cout << "--- output absent " << (c.outputAbsent ? "yes" : "no") << "\n--- status "

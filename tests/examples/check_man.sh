@@ -3,14 +3,22 @@
 # on, and mandoc's checker at the warning level when mandoc is installed.
 # Exits 77 (the test is skipped) when groff is not installed.
 #
-#   check_man.sh MANPAGE
+#   check_man.sh MANPAGE [SECTION...]
+#
+# The SECTIONs are those the page must have; raeval's own by default.
 set -uo pipefail
 
-if (($# != 1)); then
-  echo "usage: $0 MANPAGE" >&2
+if (($# < 1)); then
+  echo "usage: $0 MANPAGE [SECTION...]" >&2
   exit 2
 fi
 page=$1
+shift
+sections=("$@")
+if ((${#sections[@]} == 0)); then
+  sections=(NAME SYNOPSIS DESCRIPTION "INPUT FILE" "QUERY LANGUAGE" "OUTPUT FILE" DIAGNOSTICS
+    "EXIT STATUS" EXAMPLES CAVEATS TROUBLESHOOTING)
+fi
 
 if ! command -v groff >/dev/null; then
   echo "groff is not installed: skipped"
@@ -30,8 +38,7 @@ fi
 
 # The rendered page must hold every section a reader looks for.
 rendered=$(groff -man -Tutf8 -P-c -P-b -P-u "$page" 2>/dev/null)
-for section in NAME SYNOPSIS DESCRIPTION "INPUT FILE" "QUERY LANGUAGE" "OUTPUT FILE" \
-  DIAGNOSTICS "EXIT STATUS" EXAMPLES CAVEATS TROUBLESHOOTING; do
+for section in "${sections[@]}"; do
   if grep -qx "$section" <<<"$rendered"; then
     echo "ok   section $section"
   else

@@ -12,7 +12,8 @@
 #
 # Environment: FUZZ_CORPUS=DIR fuzzes on DIR itself (kept, grown) instead of
 # a temporary copy of the seeds, for long runs spread over several calls;
-# FUZZ_GRAMMAR_CORPUS=DIR does the same for the grammar target.
+# FUZZ_GRAMMAR_CORPUS=DIR does the same for the grammar target, and
+# FUZZ_SHEET_CORPUS=DIR for the sheet reader's target (fuzz_sheet).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -124,6 +125,16 @@ if ((status == 0)); then
   run_fuzzer "$build/tests/fuzz/fuzz_raeval_grammar" "$grammar_corpus" "$work/grammar.log" \
     -max_len=512 -entropic=0
 fi
+# The exercise-sheet reader, seeded with the sheets of tests/fuzz/sheets and
+# the bundled ones under examples/, for as long again.
+sheet_corpus="${FUZZ_SHEET_CORPUS:-$work/sheet-corpus}"
+mkdir -p "$sheet_corpus"
+for seed in tests/fuzz/sheets/* examples/*.sheet examples/sheets/*.sheet; do
+  [[ -f "$seed" ]] && cp -n "$seed" "$sheet_corpus"/
+done
+if ((status == 0)); then
+  run_fuzzer "$build/tests/fuzz/fuzz_sheet" "$sheet_corpus" "$work/sheet.log" -max_len=4096
+fi
 after="$(ls "$findings" | wc -l)"
 
 if ((status != 0 || after != before)); then
@@ -132,7 +143,7 @@ if ((status != 0 || after != before)); then
     [[ -f "$f" ]] || continue
     echo "  $f: $(od -An -c -v "$f" | tr -s ' \n' ' ' | head -c 400)" >&2
   done
-  echo "reproduce: $fuzzer FILE (fuzz_raeval_grammar for a finding of the grammar run)" >&2
+  echo "reproduce: $fuzzer FILE (fuzz_raeval_grammar for a finding of the grammar run, fuzz_sheet for one of the sheet run)" >&2
   echo "minimise:  $fuzzer -minimize_crash=1 -max_total_time=60 -artifact_prefix=DIR/ FILE" >&2
   exit 1
 fi

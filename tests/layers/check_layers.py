@@ -26,6 +26,8 @@ LAYERS = {
     "ops": {"query", "model", "text", "platform"},
     "io": {"ops", "query", "model", "text", "platform"},
     "check": {"io", "ops", "query", "model", "text"},
+    # raeval-check's program: its files, its terminal and its command line.
+    "checktool": {"check", "io", "ops", "query", "model", "text", "platform"},
 }
 TOP = "."  # the files directly in src/
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package of a build with cpack, unpacks it with dpkg-deb
-# into a temporary folder and checks it: its metadata, that it holds raeval,
-# its compressed manual page, its copyright file and changelog (and nothing
-# outside /usr/bin, /usr/share/man, /usr/share/doc/raeval and its lintian
-# overrides), that lintian finds no error or warning in it, and that the
-# packaged raeval answers the packaged example as expected. Exits with 77
+# into a temporary folder and checks it: its metadata, that it holds raeval
+# and raeval-check, their compressed manual pages, its copyright file and
+# changelog (and nothing outside /usr/bin, /usr/share/man, /usr/share/doc/raeval
+# and its lintian overrides), that lintian finds no error or warning in it, and
+# that the packaged raeval answers the packaged example as expected and the
+# packaged raeval-check's audit of each packaged sheet is clean. Exits with 77
 # (skipped) where dpkg-deb or lintian is not installed.
 #
 #   check_deb.sh BUILD_DIR SOURCE_DIR VERSION
@@ -92,14 +93,16 @@ else
   done
 fi
 
-[[ -x $root/usr/bin/raeval ]] || fail "usr/bin/raeval is missing or not executable"
 doc=$root/usr/share/doc/raeval
-if [[ -f $root/usr/share/man/man1/raeval.1.gz ]]; then
-  gzip -dc "$root/usr/share/man/man1/raeval.1.gz" | cmp -s "$source/man/raeval.1" - ||
-    fail "usr/share/man/man1/raeval.1.gz differs from man/raeval.1"
-else
-  fail "the compressed manual page usr/share/man/man1/raeval.1.gz is not in the package"
-fi
+for program in raeval raeval-check; do
+  [[ -x $root/usr/bin/$program ]] || fail "usr/bin/$program is missing or not executable"
+  if [[ -f $root/usr/share/man/man1/$program.1.gz ]]; then
+    gzip -dc "$root/usr/share/man/man1/$program.1.gz" | cmp -s "$source/man/$program.1" - ||
+      fail "usr/share/man/man1/$program.1.gz differs from man/$program.1"
+  else
+    fail "the compressed manual page usr/share/man/man1/$program.1.gz is not in the package"
+  fi
+done
 if [[ -f $doc/copyright ]]; then
   [[ $(head -1 "$doc/copyright") == "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ]] ||
     fail "usr/share/doc/raeval/copyright is not in the machine-readable format"
@@ -117,7 +120,7 @@ gzip -dc "$doc/changelog.gz" 2>/dev/null | head -1 | grep -qF "raeval ($version)
   fail "usr/share/doc/raeval/changelog.gz does not begin with version $version"
 
 unexpected=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sort |
-  grep -Ev '^\./usr/(bin/raeval|share/man/man1/raeval\.1\.gz|share/doc/raeval/.+|share/lintian/overrides/raeval)$')
+  grep -Ev '^\./usr/(bin/raeval(-check)?|share/man/man1/raeval(-check)?\.1\.gz|share/doc/raeval/.+|share/lintian/overrides/raeval)$')
 [[ -z $unexpected ]] || fail "files outside the expected places:"$'\n'"$unexpected"
 
 # lintian, as Debian's archive runs it: no error and no warning. Its notes
@@ -140,6 +143,13 @@ if [[ -x $root/usr/bin/raeval ]]; then
   status=$?
   [[ $stdout == "Not enough arguments!" && $status -eq 255 ]] ||
     fail "packaged raeval without arguments: status $status, output: $stdout"
+fi
+if [[ -x $root/usr/bin/raeval-check ]]; then
+  for sheet in "$root"/usr/share/doc/raeval/examples/sheets/*.sheet; do
+    "$root/usr/bin/raeval-check" --audit "$sheet" >"$work/audit" 2>&1 ||
+      { cat "$work/audit"; fail "packaged raeval-check --audit $(basename "$sheet")"; }
+  done
+  [[ -n ${sheet-} && -f ${sheet-} ]] || fail "no sheet in usr/share/doc/raeval/examples/sheets"
 fi
 
 if ((failures == 0)); then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the end-to-end cases and the documentation's examples on raeval.exe
-# under wine64, through a wrapper script that stands in for the program. The
-# cases listed in skip.txt, with their reasons, do not apply there. Exits with
+# Runs the end-to-end cases and the documentation's examples on raeval.exe,
+# and the checker's cases on raeval-check.exe, under wine64, through wrapper
+# scripts that stand in for the programs. The cases listed in skip.txt, with
+# their reasons, do not apply there. Exits with
 # 77 (skipped) where wine64 is not installed.
 #
 #   run_suite.sh WINDOWS_BUILD_DIR E2E_RUNNER SOURCE_DIR
@@ -22,10 +23,13 @@ if [[ ! -x $wine ]]; then
   exit 77
 fi
 exe=$build/raeval.exe
-if [[ ! -f $exe ]]; then
-  echo "FAIL no $exe: run make windows first"
-  exit 1
-fi
+check_exe=$build/raeval-check.exe
+for binary in "$exe" "$check_exe"; do
+  if [[ ! -f $binary ]]; then
+    echo "FAIL no $binary: run make windows first"
+    exit 1
+  fi
+done
 
 # wine's own messages stay out of standard error. Its first start builds the
 # prefix, which takes longer than the runner gives a run, so it is done once
@@ -42,16 +46,17 @@ wineserver=/usr/lib/wine/wineserver
 "$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null' EXIT
 
-# The wrapper that stands in for raeval. On a loaded machine wine's client
-# now and then loses its server ("wine client error"), which is wine's
-# failure, not the program's: such a run is made again, up to three times.
-program=$build/raeval-wine
-cat >"$program" <<WRAPPER
+# wrap WRAPPER EXE: writes the script that stands in for a program. On a
+# loaded machine wine's client now and then loses its server ("wine client
+# error"), which is wine's failure, not the program's: such a run is made
+# again, up to three times.
+wrap() {
+  cat >"$1" <<WRAPPER
 #!/usr/bin/env bash
 out=\$(mktemp) err=\$(mktemp)
 trap 'rm -f "\$out" "\$err"' EXIT
 for try in 1 2 3; do
-  $(printf '%q %q' "$wine" "$exe") "\$@" >"\$out" 2>"\$err"
+  $(printf '%q %q' "$wine" "$2") "\$@" >"\$out" 2>"\$err"
   status=\$?
   grep -q '^wine client error' "\$err" || break
 done
@@ -59,7 +64,12 @@ cat "\$out"
 cat "\$err" >&2
 exit \$status
 WRAPPER
-chmod +x "$program"
+  chmod +x "$1"
+}
+program=$build/raeval-wine
+check_program=$build/raeval-check-wine
+wrap "$program" "$exe"
+wrap "$check_program" "$check_exe"
 
 failures=0
 # check COMMAND...: runs a check, shows its failures and its summary line.
@@ -76,7 +86,13 @@ check() {
 echo "End-to-end cases on $exe"
 check "$runner" --skip "$source/tests/windows/skip.txt" "$program" "$source"/tests/e2e/*.test
 
+echo "The checker's cases on $check_exe"
+check "$runner" --skip "$source/tests/windows/skip.txt" "$check_program" "$source"/tests/e2e/checker/*.test
+
 echo "The documentation's examples on $exe"
 check bash "$source/tests/examples/run_groups.sh" "$program" "$source"
+
+echo "The checker's documented sessions on $check_exe"
+check bash "$source/tests/examples/run_check_examples.sh" "$check_program" "$source/tests/examples/checker" "$source"
 
 ((failures == 0))
