@@ -11,8 +11,8 @@
 //   which a page opened from disk may use, where fetching a file fails):
 //   emscripten's loader (WEB_DIR/raeval.js), the .wasm bytes
 //   (WEB_DIR/raeval.wasm) in base64, and the bundle of worker.js;
-// - WEB_DIR/examples.js, every EXAMPLES_DIR/*.txt with each byte as one
-//   character of a string;
+// - WEB_DIR/examples.js, every EXAMPLES_DIR/*.txt and every exercise sheet
+//   EXAMPLES_DIR/sheets/*.sheet, with each byte as one character of a string;
 // - WEB_DIR/help.html, the messages and troubleshooting entries of README,
 //   each with an anchor that the page's explanations link to;
 // - WEB_DIR/sw.js, the service worker that keeps the page for offline use
@@ -57,9 +57,15 @@ const examples = readdirSync(examplesDir)
   .filter((name) => name.endsWith('.txt'))
   .sort()
   .map((name) => ({name, input: readFileSync(join(examplesDir, name)).toString('latin1')}));
+const sheetsDir = join(examplesDir, 'sheets');
+const sheets = readdirSync(sheetsDir)
+  .filter((name) => name.endsWith('.sheet'))
+  .sort()
+  .map((name) => ({name: name.replace(/\.sheet$/, ''), text: readFileSync(join(sheetsDir, name)).toString('latin1')}));
 writeFileSync(join(webDir, 'examples.js'),
   `// Made by web/bundle.mjs from examples/: each file's bytes, one character per byte.\n` +
-  `const raevalExamples = ${JSON.stringify(examples, null, 1)};\n`);
+  `const raevalExamples = ${JSON.stringify(examples, null, 1)};\n` +
+  `const raevalSheets = ${JSON.stringify(sheets, null, 1)};\n`);
 
 writeFileSync(join(webDir, 'help.html'), helpPage(readFileSync(readme, 'utf8')));
 

@@ -6,6 +6,7 @@
 // text (textContent, never as HTML).
 import {bytesToText, latin1Bytes, textToBytes} from './codec.js';
 import {InputEditor} from './editor.js';
+import {Exercises} from './exercises.js';
 import {explain} from './explain.js';
 import {LINK_LIMIT, makeLink, readLink} from './link.js';
 import {OutputView} from './output.js';
@@ -276,6 +277,7 @@ function describePlace(result, input, elapsed) {
 function open(source, name, bytes) {
   if (current.source) saveText();
   current = {source, name, bytes, text: bytesToText(bytes)};
+  linkField.hidden = true;
   store.setCurrent(source);
   const kept = store.text(source);
   editor.load(kept ?? current.text);
@@ -346,7 +348,7 @@ instead.textContent = 'Download input';
 instead.addEventListener('click', () => saveBytes(inputBytes(), current.name));
 
 async function copyLink() {
-  const link = await makeLink(location.href.split('#')[0], inputBytes(), null);
+  const link = await makeLink(location.href.split('#')[0], inputBytes(), exercises.linkName());
   if (link.length > LINK_LIMIT) {
     linkField.value = '';
     linkField.hidden = true;
@@ -375,6 +377,22 @@ function fragmentKey(fragment) {
   return (hash >>> 0).toString(16);
 }
 
+const exercises = new Exercises({
+  open: (source, name, bytes, label, quiet) => (quiet ? openOwn(source, name, bytes, true, label)
+    : openOwn(source, name, bytes, false, label)),
+  queryBytes: () => {
+    const input = inputBytes();
+    const end = input.indexOf(0x0a);
+    return input.slice(0, end < 0 ? input.length : end);
+  },
+  openCounterexample: (name, bytes) => {
+    const source = 'counterexample:' + name;
+    store.forgetText(source);
+    store.saveOriginal(source, bytesToText(bytes));
+    openOwn(source, name, bytes, false);
+  },
+});
+
 const ownFile = document.createElement('option');
 ownFile.value = '';
 ownFile.hidden = true;
@@ -393,13 +411,16 @@ function openExample(name, quiet) {
   else openAnother('example:' + name, name, latin1Bytes(example.input), name);
   return true;
 }
-function openOwn(source, name, bytes, quiet) {
-  ownFile.textContent = name + ' (your file)';
+function openOwn(source, name, bytes, quiet, label = name) {
+  ownFile.textContent = source.startsWith('exercise:') ? label : name + ' (your file)';
   examplesMenu.value = '';
   if (quiet) open(source, name, bytes);
-  else openAnother(source, name, bytes, name);
+  else openAnother(source, name, bytes, label);
 }
-examplesMenu.addEventListener('change', () => openExample(examplesMenu.value, false));
+examplesMenu.addEventListener('change', () => {
+  exercises.leave();
+  openExample(examplesMenu.value, false);
+});
 $('upload').addEventListener('change', async (event) => {
   const file = event.target.files[0];
   if (!file) return;
@@ -435,12 +456,19 @@ window.raevalPage = {bytesToText: (bytes) => bytesToText(new Uint8Array(bytes)),
 // else the first example.
 async function start() {
   startWorker(raevalFirstWorker);
+  // The bundled sheets are read by the checker's worker while the first
+  // file runs; only a link to an exercise, or one left open, waits for them.
+  const sheetsRead = exercises.addBundled(raevalSheets);
   if (location.hash.length > 1) {
     try {
       const linked = await readLink(location.hash);
       if (linked) {
         const source = 'link:' + fragmentKey(location.hash);
         store.saveOriginal(source, bytesToText(linked.bytes));
+        if (linked.exercise) {
+          await sheetsRead;
+          exercises.chooseLinked(linked.exercise);
+        }
         openOwn(source, 'linked.txt', linked.bytes, true);
         return;
       }
@@ -450,6 +478,11 @@ async function start() {
   }
   const last = store.current();
   if (last?.startsWith('example:') && openExample(last.slice('example:'.length), true)) return;
+  if (last?.startsWith('exercise:')) {
+    await sheetsRead;
+    const [key, id] = [last.slice('exercise:'.length, last.lastIndexOf('/')), last.slice(last.lastIndexOf('/') + 1)];
+    if (exercises.choose(key, id, true)) return;
+  }
   if (last && !last.startsWith('example:')) {
     const original = store.original(last);
     if (original !== null) {

@@ -15,6 +15,12 @@
 //                                 of the file, without evaluating any row
 //                                 (null when it failed: the worker is then
 //                                 replaced);
+//   {type: 'sheet', ask, sheet}   an exercise sheet's bytes, answered by
+//                                 {type: 'sheet', ask, sheet}: what the page
+//                                 shows of it, or {error};
+//   {type: 'check', ask, sheet, exercise, query}  answered by {type:
+//                                 'checked', ask, report}: the checker's
+//                                 report on the query as the answer;
 //   {type: 'failed', reason}      the engine cannot start in this browser.
 import {bytesToText} from './codec.js';
 
@@ -54,6 +60,15 @@ onmessage = async (event) => {
       // stack where the overrun found it: this worker is done with.
       postMessage({type: 'analysis', id: message.id, analysis: null, reason: String(error)});
     }
+    return;
+  }
+  if (message.type === 'sheet') {
+    postMessage({type: 'sheet', ask: message.ask, sheet: engine.readSheet(message.sheet)});
+    return;
+  }
+  if (message.type === 'check') {
+    postMessage({type: 'checked', ask: message.ask,
+      report: engine.check(message.sheet, message.exercise, message.query)});
     return;
   }
   if (message.type !== 'run') return;

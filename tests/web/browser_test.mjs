@@ -441,6 +441,11 @@ try {
     const native = nativeOutput(bytes).toString('latin1');
     const raised = native.slice(native.lastIndexOf('\n', native.length - 2) + 1, -1);
     await uploadFile('explained.txt', bytes);
+    if (await output.getAttribute('data-state') === 'too-deep') {
+      // The browser's stack, not the engine, set the limit here (see the nesting cases).
+      console.log(`  ${message}: too deep for this browser's stack`);
+      continue;
+    }
     const paragraph = page.locator('#explanation p.explained');
     const said = await paragraph.count() ? await paragraph.textContent() : '';
     const key = await paragraph.count() ? await paragraph.getAttribute('data-message') : '';
@@ -497,6 +502,78 @@ try {
   check(evilRequests.length === 0, 'nothing is fetched for a crafted link', evilRequests.join('\n'));
   await evil.close();
 
+
+
+  // 15. An exercise of a bundled sheet, checked wrong and right. On the
+  // tutorial's tables the employees over thirty are Ann and Dan of Sales and
+  // Carla of IT; the answer without the SELECT has Bob of IT in excess, and
+  // the smallest tables that show it hold Bob's row alone.
+  await page.waitForFunction(() => document.querySelectorAll('#exercise option').length > 1);
+  await page.locator('#exercise').selectOption('bundled:employees\nover-thirty');
+  await waitDone();
+  check((await page.locator('#exercise-text').textContent()).includes('over thirty'), 'the exercise\'s text is shown');
+  check((await editorText(page)).includes('Emp(id int, name char(20), age int, dept char(8))\n1, \'Ann\''),
+    'the exercise opens with its visible tables');
+  const setQuery = async (query) => {
+    await page.evaluate((q) => {
+      const view = window.raevalPage.view;
+      view.dispatch({changes: {from: 0, to: view.state.doc.line(1).to, insert: q}});
+    }, query);
+  };
+  const checkAnswer = async () => {
+    await page.locator('#check').click();
+    await page.waitForFunction(() => !['checking', undefined].includes(document.querySelector('#verdict').dataset.verdict));
+    return page.locator('#verdict').getAttribute('data-verdict');
+  };
+  await setQuery('PROJECT(Emp, name, dept)');
+  check(await checkAnswer() === 'wrong-result', 'a query without the SELECT: wrong-result');
+  const verdictText = await page.locator('#verdict').textContent();
+  check(verdictText.includes('In excess in your result: \'Bob\',\'IT\'') && !verdictText.includes('Missing from'),
+    'the row in excess is named', verdictText);
+  await accessible('an exercise checked wrong');
+  await page.locator('#verdict .open-counterexample').first().click();
+  await waitDone();
+  const counter = await editorText(page);
+  check(counter.startsWith('PROJECT(Emp, name, dept)\n') && counter.includes('2,\'Bob\',28,\'IT\'') &&
+    !counter.includes('\'Ann\''), 'the counterexample opens with Bob\'s row alone', counter);
+  check((await output.textContent()).endsWith('Emp(name char(20), dept char(8))\n\'Bob\',\'IT\'\n\n'),
+    'the counterexample runs: Bob is in the answer\'s result', await output.textContent());
+  check(await nodes.count() === 2, 'the counterexample\'s tree is shown');
+  await screenshot('11-exercise-wrong-counterexample', true);
+  await setQuery('PROJECT(SELECT(Emp, GT(age, 30)), name, dept)');
+  check(await checkAnswer() === 'right', 'the reference\'s query: right');
+  await accessible('an exercise checked right');
+  await screenshot('12-exercise-right', true);
+  await page.reload();
+  await waitDone();
+  await page.waitForFunction(() => document.querySelectorAll('#exercise option').length > 1);
+  const marked = await page.locator('#exercise option').evaluateAll((all) => all.map((o) => o.textContent));
+  check(marked.includes('✓ over-thirty') && marked.includes('floors'), 'progress is kept: over-thirty is marked right',
+    marked.join(' '));
+
+  // 16. A sheet made to inject a script and fetch from elsewhere: shown as text.
+  const evilSheet = Buffer.from('=== sheet <img src="http://127.0.0.1:9/t.png" onerror="window.injected = 5">\n' +
+    '--- text\n<script>window.injected = 6</script>\n\n=== instance one visible\n' +
+    'T(s char(80))\n\'<img src=x onerror="window.injected = 7">\'\n\n' +
+    '=== exercise all\n--- text\n<b onmouseover="window.injected = 8">bold</b><script>window.injected = 9</script>\n' +
+    '--- reference T\n');
+  const sheetRequests = [];
+  const watch = (request) => {
+    if (!request.url().startsWith('file://') && !request.url().startsWith('blob:')) sheetRequests.push(request.url());
+  };
+  page.on('request', watch);
+  await page.locator('#upload-sheet').setInputFiles({name: 'evil.sheet', mimeType: 'text/plain', buffer: evilSheet});
+  await page.waitForFunction(() => document.querySelector('#exercise-text').textContent.includes('<script>'));
+  await waitDone();
+  await page.locator('#exercise-title').hover();
+  await page.locator('#exercise-text').hover();
+  check(await page.evaluate(() => window.injected) === undefined, 'a crafted sheet runs no script');
+  check(await page.locator('#exercise-panel img, #exercise-panel b, #exercise-panel script, #output img').count() === 0,
+    'a crafted sheet makes no element');
+  check((await page.locator('#exercise-title').textContent()).includes('<img src='), 'the crafted title is shown as text');
+  page.off('request', watch);
+  check(sheetRequests.length === 0, 'nothing is fetched for a crafted sheet', sheetRequests.join('\n'));
+  await screenshot('13-crafted-sheet');
 
   // 14. Served over HTTP (a server of this test on 127.0.0.1), the page
   // keeps itself: with the network off it opens and runs again.
