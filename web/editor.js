@@ -9,7 +9,7 @@
 // as ␀, a carriage return as ↵), one line per "\n". Engine columns count the
 // query line's bytes after a leading byte-order mark; columnOffsets turns
 // them into the editor's positions, so a mark shifts nothing.
-import {EditorState, StateEffect, StateField} from '@codemirror/state';
+import {Annotation, EditorState, StateEffect, StateField, Transaction} from '@codemirror/state';
 import {Decoration, EditorView, drawSelection, highlightActiveLine, highlightSpecialChars,
   keymap, lineNumbers} from '@codemirror/view';
 import {defaultKeymap, history, historyKeymap} from '@codemirror/commands';
@@ -23,6 +23,11 @@ import {isShownSpecially} from './codec.js';
 const FORM_KEYWORDS = ['UNION', 'MINUS', 'PRODUCT', 'PROJECT', 'RENAME', 'SELECT'];
 const CONDITION_KEYWORDS = ['EQ', 'NEQ', 'LT', 'LTE', 'GT', 'GTE', 'AND', 'OR', 'NOT'];
 const BOM = '\ufeff';
+// A long file goes into the editor this many characters at a time, a task
+// each, so that opening it never holds the page up for long.
+const LOAD_CHUNK = 1 << 18;
+// Marks the transactions that put a file in, which are no edits.
+const loading = Annotation.define();
 
 // The editor position of each byte of the query line after its byte-order
 // mark: offsets[k] is where byte k (from 0) starts, offsets[size] the line's
@@ -80,6 +85,7 @@ export class InputEditor {
     this.handlers = handlers;
     this.analysis = null;  // the engine's analysis of the text it was made for
     this.ranText = null;  // the text of the last run
+    this.loads = 0;  // loads begun
     this.trace = null;  // {trace, query}: the last run's trace and its query line
     const run = () => {
       handlers.run();
@@ -111,7 +117,7 @@ export class InputEditor {
         'aria-describedby': 'editor-hint place', 'spellcheck': 'false', 'autocapitalize': 'off',
         'autocorrect': 'off'}),
       EditorView.updateListener.of((update) => {
-        if (update.docChanged) this.handlers.changed();
+        if (update.docChanged && !update.transactions.some((t) => t.annotation(loading))) this.handlers.changed();
       }),
     ];
   }
@@ -120,14 +126,32 @@ export class InputEditor {
     return this.view.state.doc.toString();
   }
 
-  // Puts text in the editor as a new file: a fresh history.
-  load(text) {
+  // Puts text in the editor as a new file, with a fresh history; a long
+  // text goes in a part per task. Resolves to false when another load took
+  // its place before it was done.
+  async load(text) {
+    const load = ++this.loads;
     this.analysis = null;
     this.trace = null;
-    this.view.setState(EditorState.create({doc: text, extensions: this.extensions(() => {
+    const cut = (from) => {
+      if (from + LOAD_CHUNK >= text.length) return text.length;
+      const newline = text.lastIndexOf('\n', from + LOAD_CHUNK);
+      return newline >= from ? newline + 1 : from + LOAD_CHUNK;
+    };
+    let at = cut(0);
+    this.view.setState(EditorState.create({doc: text.slice(0, at), extensions: this.extensions(() => {
       this.handlers.run();
       return true;
     })}));
+    while (at < text.length) {
+      await new Promise((next) => setTimeout(next, 0));
+      if (load !== this.loads) return false;
+      const end = cut(at);
+      this.view.dispatch({changes: {from: this.view.state.doc.length, insert: text.slice(at, end)},
+        annotations: [Transaction.addToHistory.of(false), loading.of(true)]});
+      at = end;
+    }
+    return load === this.loads;
   }
 
   queryLine() {

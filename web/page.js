@@ -70,6 +70,11 @@ function startAnalyser() {
   analyser = new Worker(raevalWorkerUrl);
   analyser.onmessage = (event) => {
     const message = event.data;
+    if (message.type === 'decoded') {
+      decodings.get(message.id)?.(message.text);
+      decodings.delete(message.id);
+      return;
+    }
     if (message.type !== 'analysis') return;
     const text = analysisTexts.get(message.id);
     analysisTexts.delete(message.id);
@@ -82,6 +87,19 @@ function startAnalyser() {
   };
 }
 startAnalyser();
+
+// The text shown for a file's bytes; a large file's is made by the worker.
+const DECODED_HERE = 1 << 18;
+const decodings = new Map();
+let decodingsAsked = 0;
+function decode(bytes) {
+  if (bytes.length <= DECODED_HERE) return Promise.resolve(bytesToText(bytes));
+  const id = ++decodingsAsked;
+  return new Promise((done) => {
+    decodings.set(id, done);
+    analyser.postMessage({type: 'decode', id, input: bytes.slice()});
+  });
+}
 
 function analyse() {
   const text = editor.text();
@@ -101,8 +119,12 @@ function onEdit() {
   analyseTimer = setTimeout(analyse, ANALYSE_PAUSE_MS);
 }
 
+// False while a file is going into the editor: its text is not yet whole.
+let editorHoldsFile = false;
+
 function saveText() {
   clearTimeout(saveTimer);
+  if (!editorHoldsFile) return;
   const text = editor.text();
   if (text === current.text) store.forgetText(current.source);
   else if (!store.saveText(current.source, text)) {
@@ -181,6 +203,7 @@ function onRunMessage(message) {
     failRun('This query nests too deeply for the stack this browser gives the engine: the command ' +
         'line (raeval INPUT OUTPUT) runs it.');
     output.dataset.state = 'too-deep';
+    ++window.raevalPage.runs;
   } else if (message.type === 'result') {
     finishRun(message.result);
   }
@@ -274,16 +297,22 @@ function describePlace(result, input, elapsed) {
 
 // Opens a file in the editor and runs it: source is the key its text is
 // kept under; the text kept there, if any, comes back instead of bytes.
-function open(source, name, bytes) {
+let opening = 0;
+async function open(source, name, bytes) {
+  const opened = ++opening;
   if (current.source) saveText();
-  current = {source, name, bytes, text: bytesToText(bytes)};
+  if (running) stop();
+  const text = await decode(bytes);
+  if (opened !== opening) return;
+  current = {source, name, bytes, text};
   linkField.hidden = true;
   store.setCurrent(source);
   const kept = store.text(source);
-  editor.load(kept ?? current.text);
+  editorHoldsFile = false;
+  if (!await editor.load(kept ?? current.text) || opened !== opening) return;
+  editorHoldsFile = true;
   resetButton.disabled = false;
   analyse();
-  if (running) stop();
   run();
 }
 
@@ -427,7 +456,7 @@ $('upload').addEventListener('change', async (event) => {
   const bytes = new Uint8Array(await file.arrayBuffer());
   const source = 'upload:' + file.name;
   store.forgetText(source);  // a file opened anew is the file's own text
-  if (!store.saveOriginal(source, bytesToText(bytes))) store.forgetText(source);
+  if (!store.saveOriginal(source, await decode(bytes))) store.forgetText(source);
   openOwn(source, file.name, bytes, false);
   event.target.value = '';
 });

@@ -15,6 +15,8 @@
 //                                 of the file, without evaluating any row
 //                                 (null when it failed: the worker is then
 //                                 replaced);
+//   {type: 'decode', id, input}   answered by {type: 'decoded', id, text}:
+//                                 the text the page shows for the bytes;
 //   {type: 'sheet', ask, sheet}   an exercise sheet's bytes, answered by
 //                                 {type: 'sheet', ask, sheet}: what the page
 //                                 shows of it, or {error};
@@ -60,6 +62,10 @@ onmessage = async (event) => {
       // stack where the overrun found it: this worker is done with.
       postMessage({type: 'analysis', id: message.id, analysis: null, reason: String(error)});
     }
+    return;
+  }
+  if (message.type === 'decode') {
+    postMessage({type: 'decoded', id: message.id, text: bytesToText(message.input)});
     return;
   }
   if (message.type === 'sheet') {
