@@ -4,11 +4,13 @@ Run through bench/web.sh, which builds what this needs. Prints, for each
 workload of the main benchmark at N rows: the median wall time of the native
 raeval, of `node build/web/raeval-node.js` (the whole process, node's start
 included), and of the engine alone inside node (bench/web_engine.mjs), with
-the ratios to native; then the sizes of the page's files and the time to the
-page's first result in headless Chromium.
+the ratios to native; then the sizes of the page's files, the page's longest
+main-thread tasks with the largest file, and the time to the page's first
+result in headless Chromium.
 """
 
 import argparse
+import gzip
 import os
 import statistics
 import subprocess
@@ -62,9 +64,29 @@ def main():
               f"{engine_ms:7.1f}ms {engine_ms / n_ms:5.2f}x")
 
     print("\nsizes (bytes)")
-    for name in ("raeval.wasm", "raeval.js", "engine.js", "page.js", "codec.js", "examples.js",
-                 "index.html", "page.css"):
-        print(f"  {name:12} {os.path.getsize(os.path.join(args.web, name)):8,}")
+    total = 0
+    for name in ("engine.js", "page.js", "examples.js", "index.html", "page.css"):
+        data = open(os.path.join(args.web, name), "rb").read()
+        packed = len(gzip.compress(data, 9))
+        total += packed
+        print(f"  {name:12} {len(data):9,}  {packed:9,} compressed (gzip -9)")
+    print(f"  {'the page':12} {'':9}  {total:9,} compressed, what a browser downloads")
+
+    # The page's main thread with the largest workload's file: the longest
+    # task (over 50 ms) while loading and showing, typing, scrolling the
+    # output and choosing a tree node, beside the engine's time.
+    big = os.path.join(args.work, f"{bench.WORKLOADS[0][0]}.txt")
+    tasks = subprocess.run(["node", os.path.join(HERE, "web_longtasks.mjs"), args.web, big],
+                           capture_output=True, text=True, cwd=ROOT)
+    if tasks.returncode == 0:
+        print(f"\nlongest main-thread task with {os.path.getsize(big):,} bytes "
+              f"({bench.WORKLOADS[0][1]}, {args.rows:,} rows)")
+        for line in tasks.stdout.split("\n"):
+            if line:
+                name, longest, engine_ms = line.split()
+                print(f"  {name:18} {longest:>6} ms   (engine {engine_ms} ms)")
+    else:
+        print("\nlongest tasks: not measured (chromium or playwright-core missing)", tasks.stderr[-300:])
 
     first = subprocess.run(["node", os.path.join(HERE, "web_first_result.mjs"), args.web,
                             str(args.reps)], capture_output=True, text=True, cwd=ROOT)

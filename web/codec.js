@@ -7,13 +7,11 @@
 // characters, when the file itself holds them, are shown byte by byte the
 // same way, so that the mapping has no collisions; typing ␀ or ↵ in the
 // editor gives the byte.
-'use strict';
-
-const SHOWN_NUL = 0x2400;
-const SHOWN_CR = 0x21b5;
+export const SHOWN_NUL = 0x2400;
+export const SHOWN_CR = 0x21b5;
 const RAW_BYTE = 0xf700;
 
-function isShownSpecially(codePoint) {
+export function isShownSpecially(codePoint) {
   return codePoint === SHOWN_NUL || codePoint === SHOWN_CR ||
          (codePoint >= RAW_BYTE && codePoint <= RAW_BYTE + 0xff);
 }
@@ -42,7 +40,7 @@ function utf8At(bytes, i) {
 }
 
 // The text shown for a file's bytes (a Uint8Array).
-function bytesToText(bytes) {
+export function bytesToText(bytes) {
   const parts = [];
   let run = [];
   const flush = () => {
@@ -78,7 +76,7 @@ function bytesToText(bytes) {
 }
 
 // The bytes of a file shown as text: the inverse of bytesToText.
-function textToBytes(text) {
+export function textToBytes(text) {
   const encoder = new TextEncoder();
   const chunks = [];
   let start = 0;
@@ -101,5 +99,13 @@ function textToBytes(text) {
     bytes.set(chunk, at);
     at += chunk.length;
   }
+  return bytes;
+}
+
+// The bytes of a string that holds one character per byte (the trace's and
+// the bundled files' form).
+export function latin1Bytes(text) {
+  const bytes = new Uint8Array(text.length);
+  for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i);
   return bytes;
 }

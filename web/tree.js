@@ -10,13 +10,11 @@
 // last are the 1-based columns of its span in the query line, table is its
 // result as the command line prints it (its first 100 rows), one character
 // per byte.
-'use strict';
 
-const TRACE_ROWS_SHOWN = 100;
 // Rows are indented for at most this many levels; a deeper row says its depth.
 const TREE_INDENTED_LEVELS = 40;
 
-class OperatorTree {
+export class OperatorTree {
   // element: the #tree list; handlers: {point(node|null), choose(node)}.
   constructor(element, handlers) {
     this.element = element;

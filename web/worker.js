@@ -1,32 +1,103 @@
-// The engine's Web Worker. Each message is {input, trace}: an input file's
-// bytes (a Uint8Array) and whether to record the trace of the query's
-// reading; each answer is what Module.evaluate returns for it, {stackExceeded}
-// when the trace overran the stack, or
-// {failed: reason} when the engine cannot start in this browser. bundle.mjs
-// puts emscripten's loader and the .wasm bytes (raevalWasmBytes) in front of
-// this file.
+// The engine's Web Worker. bundle.mjs puts emscripten's loader
+// (createRaevalEngine) and the .wasm bytes (raevalWasmBytes) in front of this
+// module's bundle. Every message, both ways, names its type:
+//
+//   {type: 'run', input, trace}   an input file's bytes (a Uint8Array), and
+//                                 whether to record the trace of the query's
+//                                 reading; answered by
+//     {type: 'result', result}    what Module.evaluate returns, its trace
+//                                 parsed, with text: the output file as the
+//                                 page shows it (its first 16 MB, shownBytes);
+//     {type: 'stack-exceeded'}    the trace overran the browser's stack;
+//     {type: 'too-deep'}          the run overran it without the trace too;
+//   {type: 'analyse', id, input}  answered by {type: 'analysis', id,
+//                                 analysis}: the engine's tokens and tables
+//                                 of the file, without evaluating any row
+//                                 (null when it failed: the worker is then
+//                                 replaced);
+//   {type: 'decode', id, input}   answered by {type: 'decoded', id, text}:
+//                                 the text the page shows for the bytes;
+//   {type: 'sheet', ask, sheet}   an exercise sheet's bytes, answered by
+//                                 {type: 'sheet', ask, sheet}: what the page
+//                                 shows of it, or {error};
+//   {type: 'check', ask, sheet, exercise, query}  answered by {type:
+//                                 'checked', ask, report}: the checker's
+//                                 report on the query as the answer;
+//   {type: 'failed', reason}      the engine cannot start in this browser.
+import {bytesToText} from './codec.js';
+
 const engineReady = createRaevalEngine({wasmBinary: raevalWasmBytes()});
+
+// The most of an output file the page shows; Download output saves it whole.
+const SHOWN_OUTPUT_BYTES = 16 << 20;
+
+// The bytes the page shows: the whole output file when it is small enough;
+// otherwise its first lines, and its error line when it ends in one.
+function shownPart(result) {
+  const bytes = result.output;
+  if (bytes.length <= SHOWN_OUTPUT_BYTES) return bytes;
+  const head = bytes.subarray(0, bytes.lastIndexOf(0x0a, SHOWN_OUTPUT_BYTES) + 1);
+  if (!(result.line > 0 || result.column > 0 || result.status !== 0)) return head;
+  const errorLine = bytes.subarray(bytes.lastIndexOf(0x0a, bytes.length - 2) + 1);
+  const shown = new Uint8Array(head.length + errorLine.length);
+  shown.set(head);
+  shown.set(errorLine, head.length);
+  return shown;
+}
 
 onmessage = async (event) => {
   let engine;
   try {
     engine = await engineReady;
   } catch (error) {
-    postMessage({failed: String(error)});
+    postMessage({type: 'failed', reason: String(error)});
     return;
   }
-  const {input, trace} = event.data;
+  const message = event.data;
+  if (message.type === 'analyse') {
+    try {
+      postMessage({type: 'analysis', id: message.id, analysis: engine.analyse(message.input)});
+    } catch (error) {
+      // A query nested past the browser's stack leaves the engine's own
+      // stack where the overrun found it: this worker is done with.
+      postMessage({type: 'analysis', id: message.id, analysis: null, reason: String(error)});
+    }
+    return;
+  }
+  if (message.type === 'decode') {
+    postMessage({type: 'decoded', id: message.id, text: bytesToText(message.input)});
+    return;
+  }
+  if (message.type === 'sheet') {
+    postMessage({type: 'sheet', ask: message.ask, sheet: engine.readSheet(message.sheet)});
+    return;
+  }
+  if (message.type === 'check') {
+    postMessage({type: 'checked', ask: message.ask,
+      report: engine.check(message.sheet, message.exercise, message.query)});
+    return;
+  }
+  if (message.type !== 'run') return;
+  const {input, trace} = message;
   let result;
   try {
     result = engine.evaluate(input, {trace});
   } catch (error) {
     // Recording the trace takes stack; a query nested deeply enough for the
-    // browser's short stack is run again without it, by a fresh worker.
-    if (trace && error instanceof RangeError) {
-      postMessage({stackExceeded: true});
+    // browser's short stack is run again without it, by a fresh worker. One
+    // that overruns it even so is said to be too deep for this browser.
+    if (error instanceof RangeError) {
+      postMessage({type: trace ? 'stack-exceeded' : 'too-deep'});
       return;
     }
-    throw error;
+    postMessage({type: 'failed', reason: String(error)});
+    return;
   }
-  postMessage(result, result.output ? [result.output.buffer] : []);
+  // The output's text and the trace's objects are made here, so that a large
+  // output costs the page's main thread nothing but drawing what is on screen.
+  const shown = result.output ? shownPart(result) : null;
+  result.text = shown ? bytesToText(shown) : null;
+  result.shownBytes = shown ? shown.length : 0;
+  result.trace = result.trace ? JSON.parse(result.trace) : null;
+  postMessage({type: 'result', result}, result.output ? [result.output.buffer] : []);
 };
