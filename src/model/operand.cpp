@@ -2,6 +2,10 @@
 
 #include <utility>
 
+Operand::Operand(Operand&& other) noexcept = default;
+Operand& Operand::operator=(Operand&& other) noexcept = default;
+Operand::~Operand() = default;
+
 const std::string& Operand::name() const {
   return std::visit([](const auto& held) -> const std::string& { return held.name(); }, value_);
 }

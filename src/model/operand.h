@@ -26,6 +26,14 @@ class Operand {
   Operand(Table&& owned)
       : value_(Relation(std::move(owned))) {}  // NOLINT(google-explicit-constructor)
 
+  // Out of line: the evaluator's recursive frames hold operands, and stay
+  // small without the variant's code inlined in them.
+  Operand(Operand&& other) noexcept;
+  Operand& operator=(Operand&& other) noexcept;
+  Operand(const Operand&) = delete;
+  Operand& operator=(const Operand&) = delete;
+  ~Operand();
+
   const std::string& name() const;
   const Schema& schema() const;
   std::uint64_t rowCount() const;

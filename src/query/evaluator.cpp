@@ -14,16 +14,20 @@ Operand lookUp(const TableRegistry& registry, const std::string& name) {
   return Relation(*stored);
 }
 
-// Keeps the count of enclosing forms right however the form ends.
+// Counts one more enclosing form while a form is read, however it ends.
 class DepthGuard {
  public:
-  explicit DepthGuard(int& depth) : depth_(depth) { ++depth_; }
+  DepthGuard(int& depth, bool counts) : depth_(counts ? &depth : nullptr) {
+    if (depth_ != nullptr) ++*depth_;
+  }
   DepthGuard(const DepthGuard&) = delete;
   DepthGuard& operator=(const DepthGuard&) = delete;
-  ~DepthGuard() { --depth_; }
+  ~DepthGuard() {
+    if (depth_ != nullptr) --*depth_;
+  }
 
  private:
-  int& depth_;
+  int* depth_;
 };
 
 // The recording of what evaluateExpression read, kept out of its frame: the
@@ -36,18 +40,19 @@ class DepthGuard {
   if (open != 0) trace.token(TokenKind::OPEN, open, open);
 }
 
-// The "(" after word has been consumed: run the form the word names. The
-// word spans the columns first to last.
-Operand evaluateForm(Query& query, const std::string& word, std::size_t first, std::size_t last,
-                     RowUse use) {
+// The "(" after word has been consumed: the form the word names (the word
+// spans the columns first to last). Raises for a word that is no keyword,
+// and for a form inside kMaxFormDepth others. It returns before the form is
+// read, so that it takes no frame in the recursion.
+[[gnu::noinline]] const OperatorForm& findForm(const Query& query, const std::string& word,
+                                               std::size_t first, std::size_t last) {
   QueryTrace* const trace = query.trace;
   const std::size_t open = query.text.column();
   for (const OperatorForm& form : query.forms) {
     if (compareIgnoreCase(word, form.keyword) != 0) continue;
     if (trace != nullptr) recordWord(*trace, form.keyword, TokenKind::KEYWORD, first, last, open);
     if (query.depth >= kMaxFormDepth) throw QueryError(msg::kNestedTooDeeply);
-    const DepthGuard guard(query.depth);
-    return form.read(query, '(', use);
+    return form;
   }
   if (trace != nullptr) recordWord(*trace, word, TokenKind::UNKNOWN, first, last, open);
   throw QueryError(word + msg::kWrongParameter);
@@ -86,6 +91,7 @@ Operand evaluateExpression(Query& query, RowUse use) {
   }
 
   const bool isForm = endedAtDelimiter && current == '(';
+  const OperatorForm* const form = isForm ? &findForm(query, word, first, last) : nullptr;
   if (!isForm) {
     if (endedAtDelimiter) text.unget();
     if (trace != nullptr && !isBlank(word[0])) {
@@ -94,8 +100,8 @@ Operand evaluateExpression(Query& query, RowUse use) {
       recordWord(*trace, word, TokenKind::TABLE, first, last, 0);
     }
   }
-  Operand result =
-      isForm ? evaluateForm(query, word, first, last, use) : lookUp(query.registry, word);
+  const DepthGuard guard(query.depth, isForm);
+  Operand result = isForm ? form->read(query, '(', use) : lookUp(query.registry, word);
   if (trace != nullptr) trace->close(node, result);
   return result;
 }
