@@ -84,6 +84,7 @@ export class InputEditor {
   constructor(parent, handlers) {
     this.handlers = handlers;
     this.analysis = null;  // the engine's analysis of the text it was made for
+    this.analysedText = null;  // that text
     this.ranText = null;  // the text of the last run
     this.loads = 0;  // loads begun
     this.trace = null;  // {trace, query}: the last run's trace and its query line
@@ -132,6 +133,7 @@ export class InputEditor {
   async load(text) {
     const load = ++this.loads;
     this.analysis = null;
+    this.analysedText = null;
     this.trace = null;
     const cut = (from) => {
       if (from + LOAD_CHUNK >= text.length) return text.length;
@@ -163,6 +165,7 @@ export class InputEditor {
   setAnalysis(analysis, text) {
     if (text !== this.text()) return;
     this.analysis = analysis;
+    this.analysedText = text;
     const doc = this.view.state.doc;
     const ranges = [];
     const offsets = columnOffsets(doc.line(1).text);

@@ -34,7 +34,7 @@ const ANALYSE_PAUSE_MS = 120;
 // that text, the opened bytes are what is run.
 let current = {source: '', name: 'input.txt', bytes: new Uint8Array(0), text: ''};
 let worker = null;
-let running = null;  // {input, started, untraced} while a run is going on
+let running = null;  // {input, text, started, untraced} while a run is going on
 let lastOutput = null;  // the output file's bytes of the last finished run
 let lastRun = null;  // {result, input, elapsed} of the last finished run
 // When the first result appeared, in milliseconds since the page began to load.
@@ -84,6 +84,7 @@ function startAnalyser() {
     } else if (message.id === analysisAsked) {
       editor.setAnalysis(message.analysis, text);
     }
+    if (explaining?.text === text) explainError();
   };
 }
 startAnalyser();
@@ -153,10 +154,12 @@ function setPlace(text, isError = false) {
 function run() {
   if (running) return;
   const input = inputBytes();
-  running = {input, started: performance.now(), untraced: false};
+  running = {input, text: editor.text(), started: performance.now(), untraced: false};
   editor.markError(null);
   outputView.clear();
   explanation.replaceChildren();
+  explanation.removeAttribute('aria-busy');
+  explaining = null;
   tree.clear('Running…');
   showFileButton.disabled = true;
   setRunning(true);
@@ -212,7 +215,7 @@ function onRunMessage(message) {
 // result: what Module.evaluate (engine_api.js) returns, with the trace
 // parsed and the output's text, from the worker.
 function finishRun(result) {
-  const {input, started, untraced} = running;
+  const {input, text, started, untraced} = running;
   running = null;
   lastOutput = result.output ?? textToBytes('ERROR: Out of memory\n');
   if (result.text === null) result.text = 'ERROR: Out of memory\n';
@@ -228,12 +231,31 @@ function finishRun(result) {
   if (endsInError(result)) {
     const query = input.subarray(0, queryEnd < 0 ? input.length : queryEnd);
     const bom = query[0] === 0xef && query[1] === 0xbb && query[2] === 0xbf;
-    explanation.replaceChildren(...explain(errorLineText(), result, editor.analysis, trace,
-        bom ? query.subarray(3) : query));
+    explaining = {result, trace, query: bom ? query.subarray(3) : query, text};
+    if (editor.analysedText === text) {
+      explainError();
+    } else {
+      // The tables the file defines come with the analysis, asked for now.
+      explanation.setAttribute('aria-busy', 'true');
+      clearTimeout(analyseTimer);
+      if (editor.text() === text) analyse();
+      else explainError();
+    }
   }
   setRunning(false);
   ++window.raevalPage.runs;
   if (window.raevalFirstResult === null) window.raevalFirstResult = performance.now();
+}
+
+// The last run's error, explained with the analysis of the text it ran,
+// which may come after the run.
+let explaining = null;
+function explainError() {
+  const {result, trace, query, text} = explaining;
+  explaining = null;
+  const analysis = editor.analysedText === text ? editor.analysis : null;
+  explanation.replaceChildren(...explain(errorLineText(), result, analysis, trace, query));
+  explanation.removeAttribute('aria-busy');
 }
 
 const endsInError = (result) => result.line > 0 || result.column > 0 || result.status !== 0;

@@ -2,7 +2,6 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -131,7 +130,7 @@ bool sortedKeys(const Relation& source, const std::vector<std::size_t>& position
     key.clear();
     appendKey(values, positions, key);
     unsigned char head[16] = {};
-    std::memcpy(head, key.data(), std::min(key.size(), kInline));
+    std::copy_n(key.begin(), std::min(key.size(), kInline), head);
     head[15] = static_cast<unsigned char>(std::min<std::size_t>(key.size(), KeyEntry::kLong));
     entries.push_back({loadBigEndian(head), loadBigEndian(head + 8), row});
   });

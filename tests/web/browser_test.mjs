@@ -74,8 +74,12 @@ page.on('request', (request) => {
 });
 
 const output = page.locator('#output');
-const waitDone = (timeout = 30000) =>
-  page.waitForSelector('#output[data-state="done"]', {timeout});
+// A run is done when its output is shown and its error, if any, explained.
+const explanationDone = () => page.waitForSelector('#explanation:not([aria-busy])', {state: 'attached'});
+const waitDone = async (timeout = 30000) => {
+  await page.waitForSelector('#output[data-state="done"]', {timeout});
+  await explanationDone();
+};
 async function screenshot(name, fullPage = false) {
   await page.screenshot({path: join(artefacts, name + '.png'), fullPage});
 }
@@ -93,6 +97,7 @@ async function uploadFile(name, buffer, wait = true) {
   await page.locator('#upload').setInputFiles({name, mimeType: 'text/plain', buffer});
   if (wait) {
     await page.waitForFunction((before) => window.raevalPage.runs > before, runs, {timeout: 180000});
+    await explanationDone();
   }
 }
 async function runAndWait() {
