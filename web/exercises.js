@@ -128,16 +128,28 @@ export class Exercises {
     return true;
   }
 
-  // The open exercise, as a link names it: "SHEET/ID" of a bundled sheet.
-  linkName() {
-    if (!this.current || !this.current.key.startsWith('bundled:')) return null;
-    return this.current.key.slice('bundled:'.length) + '/' + this.current.id;
+  // The open exercise, as a link names it: {exercise: "SHEET/ID"} of a
+  // bundled sheet; {exercise: ID, sheet: {name, bytes}} of any other.
+  linked() {
+    if (!this.current) return {exercise: null, sheet: null};
+    const {key, id} = this.current;
+    if (key.startsWith('bundled:')) return {exercise: key.slice('bundled:'.length) + '/' + id, sheet: null};
+    const {name, bytes} = this.sheets.get(key);
+    return {exercise: id, sheet: {name, bytes}};
   }
 
-  // The exercise a link names, its panel opened for the link's own file.
-  chooseLinked(name) {
-    const at = name.lastIndexOf('/');
-    return this.choose('bundled:' + name.slice(0, at), name.slice(at + 1), true, false);
+  // The exercise a link names, its panel opened for the link's own file;
+  // sheet: the sheet the link brings, {name, bytes}, or null for a bundled one.
+  async chooseLinked(name, sheet) {
+    if (!sheet) {
+      const at = name.lastIndexOf('/');
+      return this.choose('bundled:' + name.slice(0, at), name.slice(at + 1), true, false);
+    }
+    const key = 'file:' + sheet.name;
+    const described = await this.read(key, sheet.name, sheet.bytes);
+    if (described.error) return false;
+    this.fillMenu();
+    return this.choose(key, name, true, false);
   }
 
   leave() {

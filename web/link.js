@@ -1,6 +1,8 @@
 // Links that carry a whole input file in their fragment, which never leaves
 // the browser: "#f=" and the file's bytes compressed (deflate, raw) in
-// base64url, then, when an exercise is open, "&x=" and its name.
+// base64url, then, when an exercise is open, "&x=" and its name. The
+// exercise of a sheet the page does not bundle brings its sheet along:
+// "&s=" and the sheet's bytes, packed the same way, and "&n=" its name.
 //
 // Past LINK_LIMIT characters a link is refused: browsers, mail and chat
 // programs cut or reject longer ones.
@@ -24,19 +26,26 @@ function fromBase64Url(text) {
   return bytes;
 }
 
+const pack = async (bytes) => toBase64Url(await through(new CompressionStream('deflate-raw'), bytes));
+const unpack = (text) => through(new DecompressionStream('deflate-raw'), fromBase64Url(text));
+
 // The link to base (the page's address without fragment) that opens bytes,
-// and the exercise when given.
-export async function makeLink(base, bytes, exercise) {
-  const packed = toBase64Url(await through(new CompressionStream('deflate-raw'), bytes));
-  return base + '#f=' + packed + (exercise ? '&x=' + encodeURIComponent(exercise) : '');
+// and the exercise when given; sheet: {name, bytes} of the exercise's sheet
+// when the page does not bundle it.
+export async function makeLink(base, bytes, exercise, sheet = null) {
+  let link = base + '#f=' + await pack(bytes);
+  if (exercise) link += '&x=' + encodeURIComponent(exercise);
+  if (exercise && sheet) link += '&s=' + await pack(sheet.bytes) + '&n=' + encodeURIComponent(sheet.name);
+  return link;
 }
 
-// {bytes, exercise} from a fragment made by makeLink; null for any other
-// fragment; throws when the fragment is damaged.
+// {bytes, exercise, sheet} from a fragment made by makeLink; null for any
+// other fragment; throws when the fragment is damaged.
 export async function readLink(fragment) {
   const fields = new URLSearchParams(fragment.replace(/^#/, ''));
   const packed = fields.get('f');
   if (packed === null) return null;
-  const bytes = await through(new DecompressionStream('deflate-raw'), fromBase64Url(packed));
-  return {bytes, exercise: fields.get('x')};
+  const bytes = await unpack(packed);
+  const sheet = fields.get('s') === null ? null : {name: fields.get('n') ?? 'linked.sheet', bytes: await unpack(fields.get('s'))};
+  return {bytes, exercise: fields.get('x'), sheet};
 }

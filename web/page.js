@@ -399,7 +399,8 @@ instead.textContent = 'Download input';
 instead.addEventListener('click', () => saveBytes(inputBytes(), current.name));
 
 async function copyLink() {
-  const link = await makeLink(location.href.split('#')[0], inputBytes(), exercises.linkName());
+  const {exercise, sheet} = exercises.linked();
+  const link = await makeLink(location.href.split('#')[0], inputBytes(), exercise, sheet);
   if (link.length > LINK_LIMIT) {
     linkField.value = '';
     linkField.hidden = true;
@@ -518,7 +519,9 @@ async function start() {
         store.saveOriginal(source, bytesToText(linked.bytes));
         if (linked.exercise) {
           await sheetsRead;
-          exercises.chooseLinked(linked.exercise);
+          if (!await exercises.chooseLinked(linked.exercise, linked.sheet)) {
+            showNotice('The exercise this link names could not be opened; its file is open.');
+          }
         }
         openOwn(source, 'linked.txt', linked.bytes, true);
         return;

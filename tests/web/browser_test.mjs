@@ -590,6 +590,32 @@ try {
   page.off('request', watch);
   check(sheetRequests.length === 0, 'nothing is fetched for a crafted sheet', sheetRequests.join('\n'));
   await screenshot('13-crafted-sheet');
+  // A link copied with that sheet's exercise open carries the sheet: it
+  // opens the exercise in a fresh page, still as text, fetching nothing.
+  await setQuery('T');
+  await page.locator('#copy-link').click();
+  await page.waitForFunction(() => document.querySelector('#link').value.includes('&s='));
+  const sheetLink = await page.locator('#link').inputValue();
+  // A new page holds no sheet but the bundled ones: this one comes from the link.
+  const sheetPage = await context.newPage();
+  const linkRequests = [];
+  sheetPage.on('request', (request) => {
+    if (!request.url().startsWith('file://') && !request.url().startsWith('blob:')) linkRequests.push(request.url());
+  });
+  await sheetPage.goto(sheetLink);
+  await sheetPage.waitForFunction(() => window.raevalPage?.runs > 0);
+  await sheetPage.waitForFunction(() => document.querySelector('#exercise').value === 'file:evil.sheet\nall');
+  check((await sheetPage.locator('#exercise-text').textContent()).includes('<script>') &&
+    (await sheetPage.evaluate(() => window.raevalPage.text())).startsWith('T\n'),
+  'a link with a teacher\'s sheet opens its exercise and the file');
+  await sheetPage.locator('#check').click();
+  await sheetPage.waitForFunction(() => !['checking', undefined].includes(document.querySelector('#verdict').dataset.verdict));
+  check(await sheetPage.locator('#verdict').getAttribute('data-verdict') === 'right', 'the linked sheet checks the answer');
+  check(await sheetPage.evaluate(() => window.injected) === undefined &&
+    await sheetPage.locator('#exercise-panel img, #exercise-panel b, #exercise-panel script').count() === 0,
+  'a linked crafted sheet runs no script and makes no element');
+  check(linkRequests.length === 0, 'nothing is fetched for a linked crafted sheet', linkRequests.join('\n'));
+  await sheetPage.close();
 
   // 14. Served over HTTP (a server of this test on 127.0.0.1), the page
   // keeps itself: with the network off it opens and runs again.
