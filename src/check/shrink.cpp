@@ -95,7 +95,8 @@ std::string tablesText(const TableRegistry& registry, const std::vector<std::str
     const Table& table = *registry.findTable(names[t]);
     if (t > 0) text += "\n";
     text += printedSchema(table.name, table.schema) + "\n";
-    const Relation relation(table);  // packed rows are unpacked into it, so it must outlive the loop
+    const Relation relation(
+        table);  // packed rows are unpacked into it, so it must outlive the loop
     for (const Row& row : relation.rows()) text += printedRow(row) + "\n";
   }
   return text;

@@ -292,7 +292,8 @@ std::vector<Case> parseCases(const fs::path& file) {
       fail(i, "text outside a content section");
     }
     if (openIsFile) {
-      if (line != "|" && !startsWith(line, "| ")) fail(i, "a file's line that does not start with \"| \"");
+      if (line != "|" && !startsWith(line, "| "))
+        fail(i, "a file's line that does not start with \"| \"");
       open->text += line.substr(line.size() > 1 ? 2 : 1);
     } else {
       open->text += line;
