@@ -1,12 +1,11 @@
-// The engine's entry points for the page. raevalRun: the input file's bytes
-// in, the output file's bytes out, through the function the command line
-// runs, where reading stopped when an error was raised, and, when asked,
-// the trace of the query's reading. raevalAnalyse: the query's tokens, the
-// table headers and the first error, without evaluating the query on any
-// row, for the editor on every keystroke. raevalSheet and raevalCheck: an
-// exercise sheet read, and an answer checked by the checker's own core,
-// for the page's exercises. The caller owns the input; what
-// a call leaves stays valid until the next call of the same entry.
+// The engine's entry points for the page. raevalRun: the input file's bytes in, the output
+// file's bytes out (handed over in pieces as they are written, see page_output.h), through the
+// function the command line runs, where reading stopped when an error was raised, and, when
+// asked, the trace of the query's reading. raevalAnalyse: the query's tokens, the table headers
+// and the first error, without evaluating the query on any row, for the editor on every
+// keystroke. raevalSheet and raevalCheck: an exercise sheet read, and an answer checked by the
+// checker's own core, for the page's exercises. The caller owns the input; what a call leaves
+// stays valid until the next call of the same entry.
 #include <emscripten/emscripten.h>
 
 #include <cstddef>
@@ -25,13 +24,14 @@
 #include "io/driver.h"
 #include "io/output.h"
 #include "io/trace_json.h"
+#include "page_output.h"
 #include "query/trace.h"
 
 namespace {
 
 // What the last run left for the caller to read.
 struct LastRun {
-  std::unique_ptr<StringOutput> output;
+  std::unique_ptr<PageOutput> output;
   ErrorPlace place;
   std::string trace;  // JSON; empty when none was asked for or memory ran out
 };
@@ -59,14 +59,17 @@ EMSCRIPTEN_KEEPALIVE int raevalRun(const char* input, std::size_t size, int want
   run.output.reset();
   run.place = ErrorPlace();
   run.trace = std::string();
-  run.output = std::make_unique<StringOutput>();
+  run.output = std::make_unique<PageOutput>();
   if (wantTrace == 0) {
-    return evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place) ? 0
-                                                                                             : 1;
+    const bool ran =
+        evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place);
+    run.output->finish();
+    return ran ? 0 : 1;
   }
   auto trace = std::make_unique<QueryTrace>();
   const bool ran = evaluateInputWithinMemory(std::string_view(input, size), *run.output, &run.place,
                                              trace.get());
+  run.output->finish();
   if (ran) {
     try {
       run.trace = traceToJson(*trace);
@@ -77,8 +80,6 @@ EMSCRIPTEN_KEEPALIVE int raevalRun(const char* input, std::size_t size, int want
   return ran ? 0 : 1;
 }
 
-EMSCRIPTEN_KEEPALIVE const char* raevalOutput() { return lastRun().output->text().data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t raevalOutputSize() { return lastRun().output->text().size(); }
 EMSCRIPTEN_KEEPALIVE std::size_t raevalErrorLine() { return lastRun().place.line; }
 EMSCRIPTEN_KEEPALIVE std::size_t raevalErrorColumn() { return lastRun().place.column; }
 EMSCRIPTEN_KEEPALIVE const char* raevalTrace() { return lastRun().trace.data(); }
@@ -134,14 +135,14 @@ const Sheet& sheetOf(std::string_view text) {
 // the tables of its visible instances only (a hidden one is named, its
 // tables stay out of the page's view).
 std::string describeSheet(const Sheet& sheet) {
-  std::string json = "{\"title\":" + jsonString(sheet.title) + ",\"text\":" + jsonString(sheet.text) +
-                     ",\"instances\":[";
+  std::string json = "{\"title\":" + jsonString(sheet.title) +
+                     ",\"text\":" + jsonString(sheet.text) + ",\"instances\":[";
   for (std::size_t i = 0; i < sheet.instances.size(); ++i) {
     const Instance& instance = sheet.instances[i];
     if (i > 0) json += ',';
     json += "{\"name\":" + jsonString(instance.name) +
-            ",\"visible\":" + (instance.visible ? "true" : "false") + ",\"points\":" +
-            std::to_string(instance.points) +
+            ",\"visible\":" + (instance.visible ? "true" : "false") +
+            ",\"points\":" + std::to_string(instance.points) +
             ",\"tables\":" + (instance.visible ? jsonString(instance.tablesText) : "null") + "}";
   }
   json += "],\"exercises\":[";

@@ -13,18 +13,34 @@
 // the query as JSON text (trace_json.h describes it; null when the tables
 // could not be read or memory ran out), each byte of the query and of the
 // tables' text as one character.
+// The output file's pieces (page_output.h) as one array.
+function joinPieces(pieces) {
+  if (pieces.length === 1) return pieces[0];
+  let size = 0;
+  for (const piece of pieces) size += piece.length;
+  const joined = new Uint8Array(size);
+  let at = 0;
+  for (const piece of pieces) {
+    joined.set(piece, at);
+    at += piece.length;
+  }
+  return joined;
+}
+
 Module['evaluate'] = function (input, options = {}) {
   const wantTrace = options.trace ? 1 : 0;
   const at = _malloc(Math.max(input.length, 1));
   if (at === 0) return {status: 1, output: null, line: 0, column: 0, trace: null};
   HEAPU8.set(input, at);
   let status;
+  Module['outputPieces'] = [];
   try {
     status = _raevalRun(at, input.length, wantTrace);
   } finally {
     _free(at);
   }
-  const begin = _raevalOutput();
+  const output = joinPieces(Module['outputPieces']);
+  Module['outputPieces'] = [];
   let trace = null;
   if (wantTrace && _raevalTraceSize() > 0) {
     const from = _raevalTrace();
@@ -32,7 +48,7 @@ Module['evaluate'] = function (input, options = {}) {
   }
   return {
     status: status,
-    output: HEAPU8.slice(begin, begin + _raevalOutputSize()),
+    output: output,
     line: _raevalErrorLine(),
     column: _raevalErrorColumn(),
     trace: trace,
