@@ -175,6 +175,17 @@ TEST(SheetTest, RefusesABrokenSheetAtItsLine) {
        "s:1: unknown instance option \"counterexample\""},
       {"bad exercise id", kInstance + "=== exercise a/b\n",
        "s:5: an exercise needs an id of letters, digits, \"_\", \"-\" and \".\""},
+      {"instance without a name", "=== instance\nT(x int)\n",
+       "s:1: an instance needs a name of letters, digits, \"_\", \"-\" and \".\""},
+      {"instance without a table", "=== instance i visible\n\n=== exercise e\n--- reference T\n",
+       "s:1: instance \"i\" has no table"},
+      {"sheet without a title", "=== sheet\n" + kInstance, "s:1: the sheet has no title"},
+      {"section in the sheet block", "=== sheet S\n--- rows bag\n" + kInstance,
+       "s:2: unknown section \"--- rows\" in the sheet block"},
+      {"rule naming no keyword", kInstance + "=== exercise e\n--- reference T\n--- forbid\n",
+       "s:7: \"--- forbid\" names no keyword"},
+      {"instance named twice", kInstance + "=== exercise e\n--- reference T\n--- instances i i\n",
+       "s:7: instance \"i\" named twice"},
   };
   for (const Refusal& refusal : refusals) {
     try {
