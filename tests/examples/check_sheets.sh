@@ -2,8 +2,11 @@
 # Checks each bundled exercise sheet: it is read without fault, every one of
 # its references is right on it (as the answers of a submission: the first
 # references of its exercises, then the second ones where there are, and so
-# on), and its audit is clean (no mutant of a reference survives every
-# instance, the possibly equivalent ones aside).
+# on), its audit is clean (no mutant of a reference survives every
+# instance, the possibly equivalent ones aside), and every other mutant is
+# caught by a hidden instance (hidden_catches.py reads the audit's JSON): a
+# mistake must not pass the grader because only the visible tables, which
+# the students see, tell it from the reference.
 #
 #   check_sheets.sh RAEVAL_CHECK SHEET...
 set -uo pipefail
@@ -50,6 +53,16 @@ for sheet in "$@"; do
   else
     echo "FAIL $name: the audit (status $status):"
     cat "$work/audit"
+    failures=$((failures + 1))
+  fi
+  "$program" --audit --json "$sheet" >"$work/audit.json" 2>&1
+  python3 "$(dirname "$0")/hidden_catches.py" "$sheet" "$work/audit.json" >"$work/unseen" 2>&1
+  status=$?
+  if ((status == 0)); then
+    echo "ok   $name: every mutant but the possibly equivalent ones is caught by a hidden instance"
+  else
+    echo "FAIL $name: mutants that no hidden instance catches (status $status):"
+    cat "$work/unseen"
     failures=$((failures + 1))
   fi
 done

@@ -2,11 +2,13 @@
 # Fuzzes raeval in-process for SECONDS (default 60) per target: builds the
 # fuzz preset, seeds the corpus from every end-to-end case's input, checks
 # deep nesting under the sanitizers, then runs one libFuzzer process on a
-# working copy of the corpus, and one of the target that knows the grammar
-# (fuzz_raeval_grammar, grammar.h). Exits non-zero on any finding (crash,
-# sanitizer report, leak, broken output layout, a join that differs from its
-# model, timeout or memory limit); the reproducers are kept in
-# build/fuzz/findings/.
+# working copy of the corpus, one of the target that knows the grammar
+# (fuzz_raeval_grammar, grammar.h), and one of the exercise-sheet reader's
+# target (fuzz_sheet), seeded with tests/fuzz/sheets and the bundled sheets.
+# Exits non-zero on any finding (crash, sanitizer report, leak, broken output
+# layout, a join that differs from its model, a sheet refused at no line of
+# its own or a reference that is not right, timeout or memory limit); the
+# reproducers are kept in build/fuzz/findings/.
 #
 #   tests/fuzz/run.sh [SECONDS]
 #
