@@ -20,7 +20,8 @@ namespace {
 // operands, or an operand (an attribute name or a literal). Spans are
 // offsets into the query, end excluded; a form's keyword ends at keywordEnd.
 struct ConditionSpan {
-  std::string keyword;  // in capitals; empty for an operand
+  std::string keyword;                     // in capitals; empty for an operand
+  const ConditionKeyword* form = nullptr;  // the keyword's entry; null for an operand
   bool literal = false;
   std::size_t begin = 0;
   std::size_t keywordEnd = 0;
@@ -45,9 +46,9 @@ std::optional<ConditionSpan> conditionFrom(const std::vector<Token>& tokens, std
     return node;
   }
   if (token.kind != TokenKind::CONDITION_KEYWORD) return std::nullopt;
-  for (const char c : query.substr(node.begin, node.end - node.begin)) {
-    if (c != ' ') node.keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
+  node.keyword = keywordOf(token, query);
+  node.form = findConditionKeyword(node.keyword);
+  if (node.form == nullptr) return std::nullopt;
   node.keywordEnd = token.last;
   if (at >= tokens.size() || tokens[at++].kind != TokenKind::OPEN) return std::nullopt;
   for (;;) {
@@ -62,8 +63,7 @@ std::optional<ConditionSpan> conditionFrom(const std::vector<Token>& tokens, std
     }
     if (next.kind != TokenKind::COMMA) return std::nullopt;
   }
-  const std::size_t expected = node.keyword == "NOT" ? 1 : 2;
-  if (node.operands.size() != expected) return std::nullopt;
+  if (node.operands.size() != static_cast<std::size_t>(node.form->arguments)) return std::nullopt;
   return node;
 }
 
@@ -106,7 +106,7 @@ class MutantMaker {
   // whole SELECT without its condition (its operand).
   void condition(const ConditionSpan& node, bool join, bool root, std::size_t selectBegin,
                  std::size_t selectEnd, const std::string& operand) {
-    if (node.keyword.empty()) return;
+    if (node.form == nullptr) return;
     static const std::vector<std::pair<std::string, std::string>> kNeighbours = {
         {"GT", "GTE"}, {"GTE", "GT"}, {"LT", "LTE"}, {"LTE", "LT"},
         {"EQ", "NEQ"}, {"NEQ", "EQ"}, {"AND", "OR"}, {"OR", "AND"}};
@@ -117,8 +117,8 @@ class MutantMaker {
       change += to;
       splice(node.begin, node.keywordEnd, to, std::move(change));
     }
-    const bool comparison = node.keyword != "AND" && node.keyword != "OR" && node.keyword != "NOT";
-    if (node.keyword == "AND") {
+    const bool comparison = !node.form->argumentsAreConditions;
+    if (node.form->kind == ConditionKind::AND) {
       for (std::size_t k = 0; k < 2; ++k) {
         const ConditionSpan& kept = node.operands[1 - k];
         const ConditionSpan& dropped = node.operands[k];
@@ -130,7 +130,7 @@ class MutantMaker {
     if (root && join && isJoinCondition(node)) {
       splice(selectBegin, selectEnd, operand, "join condition dropped");
     }
-    if (node.keyword == "NOT") {
+    if (node.form->kind == ConditionKind::NOT) {
       const ConditionSpan& inner = node.operands[0];
       splice(node.begin, node.end, text(inner.begin, inner.end), "NOT removed");
     } else if (comparison || root) {
@@ -142,8 +142,9 @@ class MutantMaker {
   }
 
   static bool isJoinCondition(const ConditionSpan& node) {
-    return node.keyword == "EQ" && node.operands.size() == 2 && node.operands[0].keyword.empty() &&
-           node.operands[1].keyword.empty() && !node.operands[0].literal &&
+    return node.form != nullptr && node.form->kind == ConditionKind::EQ &&
+           node.operands.size() == 2 && node.operands[0].form == nullptr &&
+           node.operands[1].form == nullptr && !node.operands[0].literal &&
            !node.operands[1].literal;
   }
 

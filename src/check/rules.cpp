@@ -1,6 +1,7 @@
 #include "check/rules.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "query/token.h"
 
@@ -8,14 +9,8 @@ std::vector<std::string> keywordsRead(const QueryTrace& trace, std::string_view 
   std::vector<std::string> found;
   for (const Token& token : trace.tokens()) {
     if (token.kind != TokenKind::KEYWORD && token.kind != TokenKind::CONDITION_KEYWORD) continue;
-    if (token.first == 0 || token.last > query.size() || token.first > token.last) continue;
-    // A keyword is matched without regard to case, and a word read with
-    // blanks inside spans them.
-    std::string keyword;
-    for (const char c : query.substr(token.first - 1, token.last - token.first + 1)) {
-      if (c == ' ') continue;
-      keyword += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
+    std::string keyword = keywordOf(token, query);
+    if (keyword.empty()) continue;
     found.push_back(std::move(keyword));
   }
   return found;

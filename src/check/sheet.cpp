@@ -1,7 +1,6 @@
 #include "check/sheet.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cstddef>
 #include <optional>
@@ -17,13 +16,21 @@
 #include "io/output.h"
 #include "io/table_loader.h"
 #include "model/query_error.h"
+#include "ops/forms.h"
+#include "query/condition.h"
+#include "query/evaluator.h"
 #include "query/trace.h"
+#include "text/chars.h"
 
 namespace {
 
-constexpr std::array<std::string_view, 15> kKeywords = {
-    "UNION", "MINUS", "PRODUCT", "PROJECT", "RENAME", "SELECT", "EQ", "NEQ",
-    "LT",    "LTE",   "GT",      "GTE",     "AND",    "OR",     "NOT"};
+// Whether word, in capitals, is a keyword of the engine's tables: an
+// operator form's or a condition's.
+bool isKeyword(std::string_view word) {
+  return std::any_of(kOperatorForms.begin(), kOperatorForms.end(),
+                     [&](const OperatorForm& form) { return form.keyword == word; }) ||
+         findConditionKeyword(word) != nullptr;
+}
 
 struct Line {
   std::string_view text;
@@ -268,10 +275,8 @@ class SheetReader {
       fail(section.number, quoted("--- " + std::string(name)) + " names no keyword");
     for (const std::string_view word : given) {
       std::string keyword(word);
-      for (char& c : keyword) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      }
-      if (std::find(kKeywords.begin(), kKeywords.end(), keyword) == kKeywords.end()) {
+      for (char& c : keyword) c = toUpperAscii(c);
+      if (!isKeyword(keyword)) {
         fail(section.number,
              "unknown keyword " + quoted(word) + " in " + quoted("--- " + std::string(name)));
       }

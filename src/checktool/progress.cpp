@@ -3,18 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#ifdef _WIN32
-#include <io.h>
-#define RAEVAL_ISATTY _isatty
-#define RAEVAL_FILENO _fileno
-#else
-#include <unistd.h>
-#define RAEVAL_ISATTY isatty
-#define RAEVAL_FILENO fileno
-#endif
+#include "platform/standard_streams.h"
 
-Progress::Progress(std::size_t total)
-    : total_(total), shown_(total > 1 && RAEVAL_ISATTY(RAEVAL_FILENO(stderr)) != 0) {}
+Progress::Progress(std::size_t total) : total_(total), shown_(total > 1 && isTerminal(stderr)) {}
 
 Progress::~Progress() {
   if (shown_) std::fputs("\r\033[K", stderr);

@@ -1,5 +1,6 @@
 #include "io/analysis.h"
 
+#include <cstddef>
 #include <utility>
 
 #include "io/line_reader.h"
@@ -26,7 +27,6 @@ InputAnalysis analyseInput(std::string_view input) {
   LineReader lines(input);
   const std::string_view query = lines.readLine();
   if (!lines.atEnd()) lines.readLine();
-  QueryTrace trace;
   try {
     DiscardedOutput out;
     TableRegistry loaded;
@@ -34,7 +34,6 @@ InputAnalysis analyseInput(std::string_view input) {
   } catch (const QueryError& error) {
     analysis.message = error.message();
     analysis.line = lines.lastLineNumber();
-    return analysis;
   }
   TableRegistry schemas;
   for (const HeaderRead& header : analysis.headers) {
@@ -42,10 +41,16 @@ InputAnalysis analyseInput(std::string_view input) {
     table.schema = header.schema;
     schemas.registerTable(std::move(table));
   }
+  QueryTrace trace;
+  std::size_t column = 0;
   try {
-    evaluateQuery(query, schemas, kOperatorForms, &analysis.column, &trace);
+    evaluateQuery(query, schemas, analysis.forms, &column, &trace);
   } catch (const QueryError& error) {
-    analysis.message = error.message();
+    // A loading error comes first: the command line stops there.
+    if (analysis.message.empty()) {
+      analysis.message = error.message();
+      analysis.column = column;
+    }
   }
   analysis.tokens = trace.tokens();
   return analysis;

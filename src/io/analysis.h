@@ -1,14 +1,18 @@
 // What the page's editor needs on every keystroke, without evaluating the
 // query on any data row: the tokens of the query line, the table headers,
-// and the first error.
+// the first error, and the keywords the query was read with.
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "io/table_loader.h"
+#include "ops/forms.h"
+#include "query/condition.h"
+#include "query/evaluator.h"
 #include "query/token.h"
 
 struct InputAnalysis {
@@ -20,11 +24,17 @@ struct InputAnalysis {
   std::string message;
   std::size_t line = 0;
   std::size_t column = 0;
+  // The keyword tables the query is read with, which the editor completes
+  // from.
+  OperatorForms forms = kOperatorForms;
+  std::span<const ConditionKeyword> conditions = kConditionKeywords;
 };
 
 // Loads the tables as the command line does, then reads the query against
 // their schemas alone: tables without rows. So the tokens are those of the
 // real run, and so is every error found while loading or in the query's
 // text and schemas; an error only rows raise ("Row too short ...") is not
-// found. Lets only std::bad_alloc escape.
+// found. Where loading fails, the command line never reads the query; its
+// tokens are still given, read against the headers read before the error,
+// and the error is the loading's. Lets only std::bad_alloc escape.
 InputAnalysis analyseInput(std::string_view input);

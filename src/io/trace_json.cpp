@@ -52,6 +52,19 @@ void putSchema(std::string& json, const Schema& schema) {
   json += ']';
 }
 
+// ["UNION","MINUS",...]: the keyword of each entry, in the table's order.
+template <class Entries>
+void putKeywords(std::string& json, const Entries& entries) {
+  json += '[';
+  bool first = true;
+  for (const auto& entry : entries) {
+    if (!first) json += ',';
+    first = false;
+    putString(json, entry.keyword);
+  }
+  json += ']';
+}
+
 // [{"kind":"keyword","first":1,"last":7},...]
 void putTokens(std::string& json, const std::vector<Token>& tokens) {
   json += '[';
@@ -184,6 +197,10 @@ std::string analysisToJson(const InputAnalysis& analysis) {
     putString(json, analysis.message);
     json += '}';
   }
-  json += "}\n";
+  json += ",\"keywords\":{\"forms\":";
+  putKeywords(json, analysis.forms);
+  json += ",\"conditions\":";
+  putKeywords(json, analysis.conditions);
+  json += "}}\n";
   return json;
 }

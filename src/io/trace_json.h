@@ -27,7 +27,9 @@
 std::string traceToJson(const QueryTrace& trace);
 
 // Writes {"bom": B, "tokens": [...], "tables": [{"name", "line", "stored",
-// "attributes"}], "error": {"line", "column", "message"} or null}: tables
-// are the headers in the order read, stored true for the first table of
-// its name.
+// "attributes"}], "error": {"line", "column", "message"} or null,
+// "keywords": {"forms": ["UNION", ...], "conditions": ["EQ", ...]}}: tables
+// are the headers in the order read, stored true for the first table of its
+// name; keywords are those of the tables the query was read with, in
+// capitals, in the order they are tried.
 std::string analysisToJson(const InputAnalysis& analysis);

@@ -1,7 +1,6 @@
 #include "query/condition.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,18 +13,6 @@
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, ConditionKind>, 9> kKeywords = {{
-    {"EQ", ConditionKind::EQ},
-    {"NEQ", ConditionKind::NEQ},
-    {"LT", ConditionKind::LT},
-    {"LTE", ConditionKind::LTE},
-    {"GT", ConditionKind::GT},
-    {"GTE", ConditionKind::GTE},
-    {"AND", ConditionKind::AND},
-    {"OR", ConditionKind::OR},
-    {"NOT", ConditionKind::NOT},
-}};
-
 // Consumes the character after an argument, after any blanks, without
 // looking at it: "," or ")" in well-formed text, but anything is taken. The
 // end of the text is no error.
@@ -35,6 +22,13 @@ void separatorStep(CharStream& text, QueryTrace* trace) {
 }
 
 }  // namespace
+
+const ConditionKeyword* findConditionKeyword(std::string_view keyword) {
+  for (const ConditionKeyword& entry : kConditionKeywords) {
+    if (entry.keyword == keyword) return &entry;
+  }
+  return nullptr;
+}
 
 Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm, QueryTrace* trace)
     : Condition(schema, text, operatorForm, trace, 0) {}
@@ -68,39 +62,22 @@ void Condition::readCondition(const Schema& schema, CharStream& text, QueryTrace
   }
   for (char& k : keyword) k = toUpperAscii(k);
 
-  bool known = false;
-  for (const auto& [word, kind] : kKeywords) {
-    if (keyword == word) {
-      kind_ = kind;
-      known = true;
-      break;
-    }
-  }
+  const ConditionKeyword* const known = findConditionKeyword(keyword);
   if (!keyword.empty()) {
-    recordToken(trace, known ? TokenKind::CONDITION_KEYWORD : TokenKind::UNKNOWN, first, last);
+    recordToken(trace, known != nullptr ? TokenKind::CONDITION_KEYWORD : TokenKind::UNKNOWN, first,
+                last);
   }
   recordDelimiter(trace, c, text.column());
-  if (!known) throw QueryError(msg::kConstructToken);
+  if (known == nullptr) throw QueryError(msg::kConstructToken);
   if (depth >= kMaxConditionDepth) throw QueryError(msg::kConstructDepth);
 
-  switch (kind_) {
-    case ConditionKind::AND:
-    case ConditionKind::OR:
-      left_.reset(new Condition(schema, text, true, trace, depth + 1));
-      separatorStep(text, trace);
-      right_.reset(new Condition(schema, text, true, trace, depth + 1));
-      separatorStep(text, trace);
-      break;
-    case ConditionKind::NOT:
-      left_.reset(new Condition(schema, text, true, trace, depth + 1));
-      separatorStep(text, trace);
-      break;
-    default:
-      left_.reset(new Condition(schema, text, false, trace, depth + 1));
-      separatorStep(text, trace);
-      right_.reset(new Condition(schema, text, false, trace, depth + 1));
-      separatorStep(text, trace);
-      break;
+  // Each argument, then the character after it: the left child, then the
+  // right one of a keyword that takes two.
+  kind_ = known->kind;
+  for (int i = 0; i < known->arguments; ++i) {
+    (i == 0 ? left_ : right_)
+        .reset(new Condition(schema, text, known->argumentsAreConditions, trace, depth + 1));
+    separatorStep(text, trace);
   }
 }
 

@@ -4,9 +4,11 @@
 // text is read, so evaluation never looks at names.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "model/product.h"
@@ -18,6 +20,34 @@
 class QueryTrace;
 
 enum class ConditionKind { EQ, NEQ, LT, LTE, GT, GTE, AND, OR, NOT, LITERAL, ATTRIBUTE };
+
+// A condition keyword, in capitals, and what it reads after its "(": the
+// node's kind and its arguments, how many and whether each is a condition
+// (AND, OR, NOT) or an operand (the comparisons).
+struct ConditionKeyword {
+  std::string_view keyword;
+  ConditionKind kind;
+  int arguments;
+  bool argumentsAreConditions;
+};
+
+// The condition keywords, the one table the reader reads them from, in the
+// order they are tried.
+inline constexpr std::array<ConditionKeyword, 9> kConditionKeywords = {{
+    {"EQ", ConditionKind::EQ, 2, false},
+    {"NEQ", ConditionKind::NEQ, 2, false},
+    {"LT", ConditionKind::LT, 2, false},
+    {"LTE", ConditionKind::LTE, 2, false},
+    {"GT", ConditionKind::GT, 2, false},
+    {"GTE", ConditionKind::GTE, 2, false},
+    {"AND", ConditionKind::AND, 2, true},
+    {"OR", ConditionKind::OR, 2, true},
+    {"NOT", ConditionKind::NOT, 1, true},
+}};
+
+// The entry of keyword, which is in capitals with no blanks; null for a word
+// that is no condition keyword.
+const ConditionKeyword* findConditionKeyword(std::string_view keyword);
 
 // How many condition nodes may enclose a keyword node.
 inline constexpr int kMaxConditionDepth = 1000;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "text/chars.h"
+
 std::size_t QueryTrace::open(std::string_view queryText, std::size_t column) {
   query_ = queryText;
   TraceNode node;
@@ -71,4 +73,13 @@ void QueryTrace::stop(std::size_t column) {
     node.first = std::min(node.first, column);
     node.last = std::max(node.first, column);
   }
+}
+
+std::string keywordOf(const Token& token, std::string_view line) {
+  std::string keyword;
+  if (token.first == 0 || token.first > token.last || token.last > line.size()) return keyword;
+  for (const char c : line.substr(token.first - 1, token.last - token.first + 1)) {
+    if (!isBlank(c)) keyword += toUpperAscii(c);
+  }
+  return keyword;
 }

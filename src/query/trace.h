@@ -103,6 +103,11 @@ class QueryTrace {
   std::ptrdiff_t stopped_ = -1;
 };
 
+// The keyword that a KEYWORD or CONDITION_KEYWORD token spans in the query
+// line, as the keyword tables spell it: in capitals, without the blanks the
+// reader dropped. Empty for a span that is not within line.
+std::string keywordOf(const Token& token, std::string_view line);
+
 // The recording steps for readers that hold a trace only when one is asked
 // for: each does nothing when trace is null.
 inline void recordToken(QueryTrace* trace, TokenKind kind, std::size_t first, std::size_t last) {

@@ -4,12 +4,16 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "io/analysis.h"
 #include "io/driver.h"
 #include "io/output.h"
 #include "io/trace_json.h"
+#include "ops/forms.h"
+#include "query/condition.h"
+#include "query/evaluator.h"
 
 namespace {
 
@@ -155,6 +159,57 @@ TEST(TraceTest, RecordsTheTokensAsRead) {
   }
 }
 
+// The "keywords" member of the analysis's JSON, from the engine's own
+// tables.
+std::string keywordsJson() {
+  std::string json = "{\"forms\":[";
+  for (const OperatorForm& form : kOperatorForms) {
+    json += (json.back() == '[' ? "\"" : ",\"") + std::string(form.keyword) + "\"";
+  }
+  json += "],\"conditions\":[";
+  for (const ConditionKeyword& condition : kConditionKeywords) {
+    json += (json.back() == '[' ? "\"" : ",\"") + std::string(condition.keyword) + "\"";
+  }
+  return json + "]}";
+}
+
+// The keywords the analysis offers the editor are the ones the reader
+// reads: each, in any letter case, is read as its kind of keyword where it
+// stands before "(", and a word that is none of them is not.
+TEST(TraceTest, TheAnalysisOffersTheKeywordsTheReaderReads) {
+  const InputAnalysis plain = analyseInput("T\n\nT(x int)\n");
+  ASSERT_EQ(plain.forms.size(), 6U);
+  ASSERT_EQ(plain.conditions.size(), 9U);
+  EXPECT_EQ(plain.forms.front().keyword, "UNION");
+  EXPECT_EQ(plain.conditions.back().keyword, "NOT");
+  const auto firstToken = [](const std::string& query) {
+    const InputAnalysis analysis = analyseInput(query + "\n\nT(x int)\n");
+    return analysis.tokens.empty() ? std::string() : describeTokens({analysis.tokens.front()});
+  };
+  const auto lower = [](std::string_view word) {
+    std::string text(word);
+    for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text;
+  };
+  for (const OperatorForm& form : plain.forms) {
+    const std::string word(form.keyword);
+    EXPECT_EQ(firstToken(lower(word) + "(T, T)"), "keyword:1-" + std::to_string(word.size()))
+        << word;
+  }
+  for (const ConditionKeyword& condition : plain.conditions) {
+    const std::string word(condition.keyword);
+    const InputAnalysis analysis =
+        analyseInput("SELECT(T, " + lower(word) + "(x, 1))\n\nT(x int)\n");
+    ASSERT_GE(analysis.tokens.size(), 5U) << word;
+    EXPECT_EQ(describeTokens({analysis.tokens[4]}),
+              "condition-keyword:11-" + std::to_string(10 + word.size()))
+        << word;
+  }
+  EXPECT_EQ(firstToken("JOIN(T, T)"), "unknown:1-4");
+  EXPECT_EQ(describeTokens({analyseInput("SELECT(T, XOR(x, 1))\n\nT(x int)\n").tokens[4]}),
+            "unknown:11-13");
+}
+
 // The editor's analysis: the headers as read, the first of a name stored,
 // and the error with the place the command line gives it.
 TEST(TraceTest, AnalysesTheInputWithoutItsRows) {
@@ -180,7 +235,8 @@ TEST(TraceTest, AnalysesTheInputWithoutItsRows) {
       "\"type\":\"int\"},{\"name\":\"name\",\"type\":\"char\",\"length\":8}]},"
       "\n{\"name\":\"Emp\",\"line\":6,\"stored\":false,\"attributes\":[{\"name\":\"x\","
       "\"type\":\"int\"}]}],\"error\":{\"line\":0,\"column\":18,"
-      "\"message\":\"Scheme Mismatch at project\"}}\n");
+      "\"message\":\"Scheme Mismatch at project\"},\"keywords\":" +
+          keywordsJson() + "}\n");
 
   const InputAnalysis loading = analyseInput(
       "\xEF\xBB\xBF"
@@ -188,9 +244,19 @@ TEST(TraceTest, AnalysesTheInputWithoutItsRows) {
   EXPECT_TRUE(loading.byteOrderMark);
   EXPECT_EQ(loading.message, "Input> Not int or string");
   EXPECT_EQ(loading.line, 4U);
-  EXPECT_TRUE(loading.tokens.empty());
+  EXPECT_EQ(loading.column, 0U);
   ASSERT_EQ(loading.headers.size(), 1U);
   EXPECT_EQ(loading.headers[0].line, 3U);
+  // The query is still read, against the headers read before the error,
+  // for the editor; the error stays the loading's, where the command line
+  // stops.
+  EXPECT_EQ(describeTokens(loading.tokens), "table:1-3");
+  const InputAnalysis bothFail = analyseInput("PROJECT(Emp, x)\n\nEmp(id int)\n1\nz\n");
+  EXPECT_EQ(bothFail.message, "Input> Not int or string");
+  EXPECT_EQ(bothFail.line, 5U);
+  EXPECT_EQ(bothFail.column, 0U);
+  EXPECT_EQ(describeTokens(bothFail.tokens),
+            "keyword:1-7 open:8-8 table:9-11 comma:12-12 attribute:14-14 close:15-15");
 
   // Rows are not read: a query whose rows are too short passes here.
   EXPECT_EQ(analyseInput("SELECT(T, EQ(x, 1))\n\nT(x int, y int)\n1\n").message, "");

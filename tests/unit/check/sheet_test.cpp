@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/relation.h"
+#include "ops/forms.h"
+#include "query/condition.h"
+#include "query/evaluator.h"
 
 namespace {
 
@@ -115,6 +119,26 @@ struct Refusal {
 };
 
 const std::string kInstance = "=== instance i visible\nT(x int)\n1\n2\n";
+
+// A rule may name any keyword of the engine's tables, in any letter case:
+// the operator forms' and the conditions'.
+TEST(SheetTest, ARuleNamesAnyKeywordTheEngineReads) {
+  std::string rule = "--- forbid";
+  std::vector<std::string> keywords;
+  const auto add = [&](std::string_view keyword) {
+    keywords.emplace_back(keyword);
+    rule += ' ';
+    for (const char c : keyword) rule += static_cast<char>(c - 'A' + 'a');
+  };
+  for (const OperatorForm& form : kOperatorForms) add(form.keyword);
+  for (const ConditionKeyword& condition : kConditionKeywords) add(condition.keyword);
+  ASSERT_EQ(keywords.size(), 15U);
+  const Sheet sheet = readSheet(
+      "=== instance i visible\nT(x int)\n1\n\n=== exercise e\n--- reference T\n" + rule + "\n",
+      "s");
+  ASSERT_EQ(sheet.exercises.size(), 1U);
+  EXPECT_EQ(sheet.exercises[0].forbid, keywords);
+}
 
 TEST(SheetTest, RefusesABrokenSheetAtItsLine) {
   const std::vector<Refusal> refusals = {
