@@ -453,22 +453,6 @@ class SheetReader {
 
 }  // namespace
 
-std::string_view rowPolicyName(RowPolicy policy) {
-  switch (policy) {
-    case RowPolicy::SET:
-      return "set";
-    case RowPolicy::BAG:
-      return "bag";
-    case RowPolicy::LIST:
-      return "list";
-  }
-  return "set";
-}
-
-std::string_view columnPolicyName(ColumnPolicy policy) {
-  return policy == ColumnPolicy::NAMES ? "names" : "position";
-}
-
 SheetError::SheetError(const std::string& path, std::size_t line, const std::string& message)
     : std::runtime_error(path + ":" + std::to_string(line) + ": " + message),
       path_(path),

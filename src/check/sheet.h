@@ -47,11 +47,6 @@ enum class RowPolicy { SET, BAG, LIST };
 // their names too.
 enum class ColumnPolicy { POSITION, NAMES };
 
-// The policies' names as the sheet writes them: "set", "bag", "list";
-// "position", "names".
-std::string_view rowPolicyName(RowPolicy policy);
-std::string_view columnPolicyName(ColumnPolicy policy);
-
 // The refusal of a sheet: the sheet's line (from 1) where the fault is and a
 // message that names it. what() is "PATH:LINE: message".
 class SheetError : public std::runtime_error {
