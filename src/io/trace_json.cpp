@@ -1,5 +1,6 @@
 #include "io/trace_json.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -8,6 +9,8 @@
 
 #include "io/output.h"
 #include "io/printer.h"
+#include "ops/forms.h"
+#include "query/condition.h"
 
 namespace {
 
@@ -184,6 +187,17 @@ std::string analysisToJson(const InputAnalysis& analysis) {
     putString(json, analysis.message);
     json += '}';
   }
-  json += "}\n";
+  json += ",\"keywords\":{\"forms\":[";
+  for (std::size_t i = 0; i < kOperatorForms.size(); ++i) {
+    if (i > 0) json += ',';
+    putString(json, kOperatorForms[i].keyword);
+  }
+  json += "],\"conditions\":[";
+  const std::array<std::string_view, 9> conditions = conditionKeywords();
+  for (std::size_t i = 0; i < conditions.size(); ++i) {
+    if (i > 0) json += ',';
+    putString(json, conditions[i]);
+  }
+  json += "]}}\n";
   return json;
 }

@@ -27,7 +27,9 @@
 std::string traceToJson(const QueryTrace& trace);
 
 // Writes {"bom": B, "tokens": [...], "tables": [{"name", "line", "stored",
-// "attributes"}], "error": {"line", "column", "message"} or null}: tables
-// are the headers in the order read, stored true for the first table of
-// its name.
+// "attributes"}], "error": {"line", "column", "message"} or null,
+// "keywords": {"forms": [...], "conditions": [...]}}: tables are the headers
+// in the order read, stored true for the first table of its name; keywords
+// are the engine's own tables of operator and condition keywords, in the
+// order they are tried.
 std::string analysisToJson(const InputAnalysis& analysis);

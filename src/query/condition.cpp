@@ -36,6 +36,12 @@ void separatorStep(CharStream& text, QueryTrace* trace) {
 
 }  // namespace
 
+std::array<std::string_view, 9> conditionKeywords() {
+  std::array<std::string_view, 9> words;
+  for (std::size_t i = 0; i < kKeywords.size(); ++i) words[i] = kKeywords[i].first;
+  return words;
+}
+
 Condition::Condition(const Schema& schema, CharStream& text, bool operatorForm, QueryTrace* trace)
     : Condition(schema, text, operatorForm, trace, 0) {}
 

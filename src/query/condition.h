@@ -4,9 +4,11 @@
 // text is read, so evaluation never looks at names.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "model/product.h"
@@ -21,6 +23,9 @@ enum class ConditionKind { EQ, NEQ, LT, LTE, GT, GTE, AND, OR, NOT, LITERAL, ATT
 
 // How many condition nodes may enclose a keyword node.
 inline constexpr int kMaxConditionDepth = 1000;
+
+// The condition keywords, in the order they are tried.
+std::array<std::string_view, 9> conditionKeywords();
 
 class Condition {
  public:

@@ -180,7 +180,9 @@ TEST(TraceTest, AnalysesTheInputWithoutItsRows) {
       "\"type\":\"int\"},{\"name\":\"name\",\"type\":\"char\",\"length\":8}]},"
       "\n{\"name\":\"Emp\",\"line\":6,\"stored\":false,\"attributes\":[{\"name\":\"x\","
       "\"type\":\"int\"}]}],\"error\":{\"line\":0,\"column\":18,"
-      "\"message\":\"Scheme Mismatch at project\"}}\n");
+      "\"message\":\"Scheme Mismatch at project\"},\"keywords\":{\"forms\":[\"UNION\","
+      "\"MINUS\",\"PRODUCT\",\"PROJECT\",\"RENAME\",\"SELECT\"],\"conditions\":[\"EQ\",\"NEQ\","
+      "\"LT\",\"LTE\",\"GT\",\"GTE\",\"AND\",\"OR\",\"NOT\"]}}\n");
 
   const InputAnalysis loading = analyseInput(
       "\xEF\xBB\xBF"
