@@ -3,8 +3,9 @@
 // line per step, "STEP LONGEST_MS ENGINE_MS": the longest task the browser
 // reports (PerformanceObserver 'longtask': tasks over 50 ms; 0 when none
 // was) while loading the file and showing its output, typing at its end and
-// in its middle, scrolling the output, and choosing a tree node; beside it,
-// the engine's own time for the run ("Done in N ms").
+// in its middle, scrolling the output, choosing a tree node, and showing the
+// whole output file again (Show the output file); beside it, the engine's own
+// time for the run ("Done in N ms").
 //
 //   node bench/web_longtasks.mjs WEB_DIR FILE
 import {mkdtempSync, rmSync} from 'node:fs';
@@ -66,6 +67,10 @@ await step('scroll-output', async () => {
 await step('choose-tree-node', async () => {
   await page.locator('#tree .node').last().click();
   await page.waitForSelector('#output[data-state="done"]');
+});
+await step('show-output-file', async () => {
+  await page.locator('#show-file').click();
+  await page.waitForSelector('#show-file:disabled');
 });
 await context.close();
 rmSync(profile, {recursive: true, force: true});
