@@ -172,6 +172,8 @@ function run() {
   explaining = null;
   tree.clear('Running…');
   showFileButton.disabled = true;
+  // The last output file is not this run's: it cannot be downloaded meanwhile.
+  downloadButton.disabled = true;
   setRunning(true);
   setPlace('Running…');
   worker.postMessage({type: 'run', input: input.slice(), trace: true});

@@ -367,6 +367,7 @@ try {
   check(await page.evaluate(() => window.raevalPage.view.state.doc.lineAt(
     window.raevalPage.view.state.selection.main.head).number) === 1, 'the page takes a click during the run');
   check(await output.getAttribute('data-state') === 'running', 'the runaway query is still running meanwhile');
+  check(await page.locator('#download').isDisabled(), 'no output to download while it runs');
   await screenshot('5-runaway-running');
   await page.locator('#stop').focus();
   await page.keyboard.press('Enter');
