@@ -138,8 +138,11 @@ const EXPLAIN = {
   'Construct error: end of string reached 2': () => ['The condition ends inside an attribute\'s name.'],
   'Construct error: end of string reached 3': () => ['SELECT needs a condition after its table, as in ',
     code('SELECT(Emp, GT(age, 30))'), '.'],
-  'Construct error: end of string reached 4': (p) => [code(p.word(['unknown']) ?? ''), ' is read as a condition ' +
-    'keyword, and the query ends before its "(".'],
+  'Construct error: end of string reached 4': (p) => {
+    const word = p.word(['unknown']);
+    return [...(word === null ? ['A word'] : [code(word)]), ' is read as a condition keyword, and the query ends ' +
+      'before its "(".'];
+  },
   'Construct error: scheme mismatch': (p) => missingAttribute(p, 'the table SELECT reads', p.word(['attribute'])),
   'Construct error: invalid token': (p) => {
     const word = p.word(['unknown']);

@@ -565,6 +565,15 @@ try {
   const advice = help.match(/<p class="advice"><strong>What to do:<\/strong> \S/g) ?? [];
   check(entries.length === explained.length + 1 && advice.length === entries.length,
     `help.html: each of the ${entries.length} messages has advice`, `${advice.length} of ${entries.length}`);
+  // The name at fault is the one the engine read: in a PROJECT, the first
+  // of its names that is no attribute, or the empty one (which the engine
+  // reads as no name at all, and reports at the list's end).
+  for (const [query, words] of [['PROJECT(Emp, name, Dept, id)', 'Emp has no attribute Dept;'],
+    ['PROJECT(Emp, name,,dept)', 'A name is empty where an attribute of Emp should come; its attributes are id, name, age, dept.']]) {
+    await uploadFile('explained.txt', Buffer.from(withTables(query)));
+    const said = await page.locator('#explanation p.explained').textContent();
+    check(said.startsWith(words), `${query}: the name at fault`, said);
+  }
   // Memory running out is explained too (the run above).
   check((await (async () => {
     await uploadFile('runaway.txt', runaway);
