@@ -1,33 +1,54 @@
 // Build step for the page's folder:
 //
-//   node bundle.mjs WEB_DIR SOURCE_WEB_DIR EXAMPLES_DIR README
+//   node bundle.mjs WEB_DIR SOURCE_WEB_DIR EXAMPLES_DIR README MESSAGES_H
 //
 // The page's scripts are ES modules (SOURCE_WEB_DIR/*.js); esbuild bundles
 // them into classic scripts, so that the page also opens from disk, where
 // module scripts cannot load:
-// - WEB_DIR/page.js, from page.js and what it imports (CodeMirror included);
+// - WEB_DIR/page.js, from page.js and what it imports (CodeMirror included),
+//   with every EXAMPLES_DIR/*.txt and every exercise sheet
+//   EXAMPLES_DIR/sheets/*.sheet as the module "raeval:examples" (examples
+//   and sheets, each byte of a file as one character of a string);
 // - WEB_DIR/engine.js, the worker's whole code as one function, and the
 //   start of the first worker from that function's text (through a Blob URL,
 //   which a page opened from disk may use, where fetching a file fails):
 //   emscripten's loader (WEB_DIR/raeval.js), the .wasm bytes
 //   (WEB_DIR/raeval.wasm) in base64, and the bundle of worker.js;
-// - WEB_DIR/examples.js, every EXAMPLES_DIR/*.txt and every exercise sheet
-//   EXAMPLES_DIR/sheets/*.sheet, with each byte as one character of a string;
-// - WEB_DIR/help.html, the messages and troubleshooting entries of README,
-//   each with an anchor that the page's explanations link to;
+// - WEB_DIR/help.html, from README: every message of the output file with
+//   what causes it and what to do, and the troubleshooting rows that name
+//   it, each with an anchor that the page's explanations link to; the build
+//   fails when a message of MESSAGES_H has no entry or an entry no advice;
 // - WEB_DIR/sw.js, the service worker that keeps the page for offline use
 //   when it is served over HTTP(S) (sw_template.js).
 import {createHash} from 'node:crypto';
 import {readFileSync, readdirSync, writeFileSync} from 'node:fs';
 import {join} from 'node:path';
-import {buildSync} from 'esbuild';
+import {build, buildSync} from 'esbuild';
 import {helpPage} from './help.mjs';
 
-const [webDir, sourceDir, examplesDir, readme] = process.argv.slice(2);
+const [webDir, sourceDir, examplesDir, readme, messagesHeader] = process.argv.slice(2);
+
+const examples = readdirSync(examplesDir)
+  .filter((name) => name.endsWith('.txt'))
+  .sort()
+  .map((name) => ({name, input: readFileSync(join(examplesDir, name)).toString('latin1')}));
+const sheetsDir = join(examplesDir, 'sheets');
+const sheets = readdirSync(sheetsDir)
+  .filter((name) => name.endsWith('.sheet'))
+  .sort()
+  .map((name) => ({name: name.replace(/\.sheet$/, ''), text: readFileSync(join(sheetsDir, name)).toString('latin1')}));
+const examplesModule = {
+  name: 'raeval-examples',
+  setup(on) {
+    on.onResolve({filter: /^raeval:examples$/}, () => ({path: 'examples', namespace: 'raeval-examples'}));
+    on.onLoad({filter: /.*/, namespace: 'raeval-examples'}, () => ({loader: 'js', contents:
+      `export const examples = ${JSON.stringify(examples)};\nexport const sheets = ${JSON.stringify(sheets)};\n`}));
+  },
+};
 
 const common = {bundle: true, format: 'iife', target: 'es2022', minify: !process.env.RAEVAL_WEB_DEBUG, write: false,
   legalComments: 'none', charset: 'utf8'};
-const pageBundle = buildSync({...common, entryPoints: [join(sourceDir, 'page.js')]});
+const pageBundle = await build({...common, entryPoints: [join(sourceDir, 'page.js')], plugins: [examplesModule]});
 writeFileSync(join(webDir, 'page.js'), pageBundle.outputFiles[0].contents);
 const workerBundle = buildSync({...common, entryPoints: [join(sourceDir, 'worker.js')]});
 
@@ -53,25 +74,11 @@ const raevalFirstWorker = new Worker(raevalWorkerUrl);
 `;
 writeFileSync(join(webDir, 'engine.js'), engine);
 
-const examples = readdirSync(examplesDir)
-  .filter((name) => name.endsWith('.txt'))
-  .sort()
-  .map((name) => ({name, input: readFileSync(join(examplesDir, name)).toString('latin1')}));
-const sheetsDir = join(examplesDir, 'sheets');
-const sheets = readdirSync(sheetsDir)
-  .filter((name) => name.endsWith('.sheet'))
-  .sort()
-  .map((name) => ({name: name.replace(/\.sheet$/, ''), text: readFileSync(join(sheetsDir, name)).toString('latin1')}));
-writeFileSync(join(webDir, 'examples.js'),
-  `// Made by web/bundle.mjs from examples/: each file's bytes, one character per byte.\n` +
-  `const raevalExamples = ${JSON.stringify(examples, null, 1)};\n` +
-  `const raevalSheets = ${JSON.stringify(sheets, null, 1)};\n`);
-
-writeFileSync(join(webDir, 'help.html'), helpPage(readFileSync(readme, 'utf8')));
+writeFileSync(join(webDir, 'help.html'), helpPage(readFileSync(readme, 'utf8'), readFileSync(messagesHeader, 'utf8')));
 
 // The service worker, with the files it keeps: the page's own, and the
 // examples' files. Its version changes with any of their bytes.
-const kept = ['./', 'index.html', 'page.css', 'page.js', 'engine.js', 'examples.js', 'help.html',
+const kept = ['./', 'index.html', 'page.css', 'page.js', 'engine.js', 'help.html',
   'manifest.webmanifest', 'icon.svg'];
 const version = createHash('sha256');
 for (const file of kept.slice(1)) version.update(readFileSync(join(webDir, file)));

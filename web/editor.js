@@ -2,8 +2,9 @@
 // the file. The editor reads nothing of the language on its own: colours come
 // from the engine's tokens of the query line and its table headers (the
 // analysis, made in a worker on every pause in typing), completion from the
-// tables and attributes the engine found and the trace of the last run, and
-// the error's place from where the engine stopped reading.
+// engine's keyword tables, the tables and attributes it found and the trace
+// of the last run, and the error's place from where the engine stopped
+// reading.
 //
 // The editor's text is the file's bytes as codec.js shows them (a NUL byte
 // as ␀, a carriage return as ↵), one line per "\n". Engine columns count the
@@ -19,9 +20,6 @@ import {autocompletion, completionKeymap} from '@codemirror/autocomplete';
 import {lintKeymap, setDiagnostics} from '@codemirror/lint';
 import {isShownSpecially} from './codec.js';
 
-// Offered by completion; the engine's keyword table decides what they mean.
-const FORM_KEYWORDS = ['UNION', 'MINUS', 'PRODUCT', 'PROJECT', 'RENAME', 'SELECT'];
-const CONDITION_KEYWORDS = ['EQ', 'NEQ', 'LT', 'LTE', 'GT', 'GTE', 'AND', 'OR', 'NOT'];
 const BOM = '\ufeff';
 // A long file goes into the editor this many characters at a time, a task
 // each, so that opening it never holds the page up for long.
@@ -85,6 +83,8 @@ export class InputEditor {
     this.handlers = handlers;
     this.analysis = null;  // the engine's analysis of the text it was made for
     this.analysedText = null;  // that text
+    // The engine's keyword tables, {forms, conditions}, from its first analysis.
+    this.keywords = null;
     this.ranText = null;  // the text of the last run
     this.loads = 0;  // loads begun
     this.trace = null;  // {trace, query}: the last run's trace and its query line
@@ -163,6 +163,7 @@ export class InputEditor {
   // The engine's analysis (tokens, tables, error) of text; dropped when the
   // text has changed since.
   setAnalysis(analysis, text) {
+    this.keywords = analysis.keywords;
     if (text !== this.text()) return;
     this.analysis = analysis;
     this.analysedText = text;
@@ -285,8 +286,8 @@ export class InputEditor {
     };
     for (const name of this.attributesInScope(context.pos)) offer(name, 'variable', 'attribute');
     for (const table of this.analysis?.tables ?? []) offer(table.name, 'class', 'table');
-    for (const keyword of FORM_KEYWORDS) offer(keyword, 'keyword', 'keyword');
-    for (const keyword of CONDITION_KEYWORDS) offer(keyword, 'keyword', 'condition');
+    for (const keyword of this.keywords?.forms ?? []) offer(keyword, 'keyword', 'keyword');
+    for (const keyword of this.keywords?.conditions ?? []) offer(keyword, 'keyword', 'condition');
     return {from: word.from, options, validFor: /^[^\s(),']*$/};
   }
 }

@@ -18,7 +18,8 @@ const VERDICT_WORDS = {
 };
 
 export class Exercises {
-  // handlers: {open(source, name, bytes, label), queryBytes(), openCounterexample(name, bytes)}.
+  // handlers: {newWorker(), open(source, name, bytes, label, quiet), queryBytes(),
+  // run(), openCounterexample(name, bytes)}.
   constructor(handlers) {
     this.handlers = handlers;
     this.menu = $('exercise');
@@ -29,7 +30,8 @@ export class Exercises {
     this.current = null;  // {key, id}
     this.worker = null;
     this.asked = 0;
-    this.pending = new Map();
+    this.pending = new Map();  // ask: {done, failed}
+    this.checking = false;
     this.menu.addEventListener('change', () => {
       const [key, id] = this.menu.value.split('\n');
       if (key && id) this.choose(key, id);
@@ -41,7 +43,14 @@ export class Exercises {
       const bytes = new Uint8Array(await file.arrayBuffer());
       event.target.value = '';
       const key = 'file:' + file.name;
-      const described = await this.read(key, file.name, bytes);
+      let described;
+      try {
+        described = await this.read(key, file.name, bytes);
+      } catch (error) {
+        this.showPanel(file.name, null);
+        this.say(`The sheet ${file.name} could not be read: ${error.message}`, 'refused');
+        return;
+      }
       if (described.error) {
         this.showPanel(file.name, null);
         this.say(`The sheet ${file.name} is refused: line ${described.error}`, 'refused');
@@ -53,21 +62,43 @@ export class Exercises {
     });
   }
 
-  // The worker answers each message in turn: {type: 'sheet'|'check', ask}.
+  // Asks the checker's worker (worker.js): resolves to its answer, of the
+  // type it names; rejects with an Error when the worker failed to answer,
+  // after which a new worker takes the next question.
   ask(message) {
     if (!this.worker) {
-      this.worker = new Worker(raevalWorkerUrl);
-      this.worker.onmessage = (event) => {
-        const done = this.pending.get(event.data.ask);
-        this.pending.delete(event.data.ask);
-        if (done) done(event.data);
+      const worker = this.handlers.newWorker();
+      this.worker = worker;
+      worker.onmessage = (event) => {
+        const answer = event.data;
+        if (answer.type === 'sheet' || answer.type === 'checked') {
+          this.pending.get(answer.ask)?.done(answer);
+          this.pending.delete(answer.ask);
+        } else if (answer.type === 'failed') {
+          this.fail(worker, answer.reason);
+        }
+      };
+      worker.onerror = (event) => {
+        event.preventDefault();
+        this.fail(worker, event.message || 'the checker stopped');
       };
     }
     const ask = ++this.asked;
-    return new Promise((done) => {
-      this.pending.set(ask, done);
+    return new Promise((done, failed) => {
+      this.pending.set(ask, {done, failed});
       this.worker.postMessage({...message, ask});
     });
+  }
+
+  // The worker could not answer: every question waiting fails with the
+  // reason, and the worker is replaced.
+  fail(worker, reason) {
+    if (worker !== this.worker) return;
+    worker.terminate();
+    this.worker = null;
+    const waiting = [...this.pending.values()];
+    this.pending.clear();
+    for (const {failed} of waiting) failed(new Error(reason));
   }
 
   async read(key, name, bytes) {
@@ -77,9 +108,16 @@ export class Exercises {
     return described;
   }
 
-  // The bundled sheets: [{name, text}] with each byte one character.
+  // The bundled sheets: [{name, text}] with each byte one character. A
+  // sheet the worker could not read is left out of the menu.
   async addBundled(sheets) {
-    for (const sheet of sheets) await this.read('bundled:' + sheet.name, sheet.name, latin1Bytes(sheet.text));
+    for (const sheet of sheets) {
+      try {
+        await this.read('bundled:' + sheet.name, sheet.name, latin1Bytes(sheet.text));
+      } catch {
+        // the menu goes without it
+      }
+    }
     this.fillMenu();
   }
 
@@ -146,7 +184,12 @@ export class Exercises {
       return this.choose('bundled:' + name.slice(0, at), name.slice(at + 1), true, false);
     }
     const key = 'file:' + sheet.name;
-    const described = await this.read(key, sheet.name, sheet.bytes);
+    let described;
+    try {
+      described = await this.read(key, sheet.name, sheet.bytes);
+    } catch {
+      return false;
+    }
     if (described.error) return false;
     this.fillMenu();
     return this.choose(key, name, true, false);
@@ -156,6 +199,12 @@ export class Exercises {
     this.current = null;
     this.menu.value = '';
     this.panel.hidden = true;
+  }
+
+  // Shows the exercise ({key, id}, or null for none) without opening its
+  // file, as it was when a file the page goes back to was open.
+  restore(exercise) {
+    if (!exercise || !this.choose(exercise.key, exercise.id, true, false)) this.leave();
   }
 
   showPanel(title, exercise) {
@@ -172,15 +221,27 @@ export class Exercises {
     this.verdict.dataset.verdict = verdict;
   }
 
+  // Checks the query, and runs the file, so that the output and the tree
+  // are those of the query checked. The Check button keeps the focus while
+  // it checks, and a press meanwhile is ignored.
   async check() {
-    if (!this.current) return;
+    if (!this.current || this.checking) return;
+    this.handlers.run();
     const {key, id} = this.current;
     const sheet = this.sheets.get(key);
-    this.checkButton.disabled = true;
+    this.checking = true;
+    this.checkButton.setAttribute('aria-disabled', 'true');
     this.verdict.dataset.verdict = 'checking';
     this.verdict.replaceChildren('Checking…');
-    const answer = await this.ask({type: 'check', sheet: sheet.bytes, exercise: id, query: this.handlers.queryBytes()});
-    this.checkButton.disabled = false;
+    let answer;
+    try {
+      answer = await this.ask({type: 'check', sheet: sheet.bytes, exercise: id, query: this.handlers.queryBytes()});
+    } catch (error) {
+      answer = {report: {error: error.message}};
+    } finally {
+      this.checking = false;
+      this.checkButton.removeAttribute('aria-disabled');
+    }
     if (this.current?.key !== key || this.current?.id !== id) return;
     const report = answer.report;
     if (report.error) {
@@ -218,7 +279,8 @@ export class Exercises {
   details(instance) {
     const part = document.createDocumentFragment();
     if (instance.verdict === 'wrong-result') {
-      const counts = `Your query gives ${instance.answerRows} rows, the expected result ${instance.referenceRows}. `;
+      const rows = (n) => (n === 1 ? '1 row' : `${n} rows`);
+      const counts = `Your query gives ${rows(instance.answerRows)}, the expected result ${rows(instance.referenceRows)}. `;
       part.append(counts);
       for (const [rows, what] of [[instance.missing, 'Missing from your result'], [instance.excess, 'In excess in your result']]) {
         if (!rows || !rows.length) continue;

@@ -1,13 +1,12 @@
 // Plain words below the ERROR line, from what the engine knew where reading
 // stopped: the trace's node in which it stopped, its operands' schemas, the
-// tokens it read, and the tables the file defines. The output file keeps
-// its exact line; this only explains it, and links to the message's entry
-// in help.html. Names from the file are put on the page as text.
+// tokens it read, the tables the file defines, and its keyword tables. The
+// output file keeps its exact line; this only explains it, and links to the
+// message's entry in help.html. Names from the file are put on the page as
+// text.
 import {messageAnchor} from './anchor.mjs';
 import {bytesToText, latin1Bytes} from './codec.js';
 
-const OPERATORS = 'UNION, MINUS, PRODUCT, PROJECT, RENAME, SELECT';
-const CONDITIONS = 'EQ, NEQ, LT, LTE, GT, GTE, AND, OR, NOT';
 const LARGEST = '2147483647';
 const WRONG_PARAMETER = ': Wrong parameter';
 
@@ -17,9 +16,10 @@ const list = (names) => names.join(', ');
 
 // What is known where reading stopped.
 class Place {
-  constructor(result, analysis, trace, queryBytes) {
+  constructor(result, analysis, trace, queryBytes, keywords) {
     this.result = result;
     this.analysis = analysis;
+    this.keywords = keywords;  // the engine's {forms, conditions}, or null
     this.trace = trace;
     this.query = queryBytes;  // the query line's bytes after a byte-order mark
     this.node = trace && trace.stopped >= 0 ? trace.nodes[trace.stopped] : null;
@@ -50,33 +50,50 @@ class Place {
       `${shown(a.name)} ${a.type === 'char' ? `char(${a.length})` : a.type}`).join(', ');
   }
 
-  // The word of the query that ends at (or holds) the error's column.
-  word() {
-    const bytes = this.query;
+  // The word the engine read where it stopped, as its tokens give it: the
+  // last token of one of kinds that holds the error's column or ends just
+  // before it (the reader then stands on the "(" after the word). Null when
+  // the engine read no such word there, as where a name is empty.
+  word(kinds) {
     const column = this.result.column;
-    const token = (this.trace?.tokens ?? []).find((t) => t.first <= column && column <= t.last &&
-      !['open', 'close', 'comma'].includes(t.kind));
-    // A keyword is named without what follows its "(".
-    const named = (from, to) => bytesToText(bytes.subarray(from, to)).split('(')[0].trim();
-    if (token) return named(token.first - 1, token.last);
-    let from = column - 1;
-    let to = column;
-    const blank = (b) => ' (),'.includes(String.fromCharCode(b));
-    while (from > 0 && !blank(bytes[from - 1])) --from;
-    while (to < bytes.length && !blank(bytes[to])) ++to;
-    return named(from, to);
+    const tokens = (this.trace?.tokens ?? []).filter((t) =>
+      kinds.includes(t.kind) && t.first <= column && column <= t.last + 1);
+    const token = tokens[tokens.length - 1];
+    return token ? bytesToText(this.query.subarray(token.first - 1, token.last)) : null;
+  }
+
+  // The first name of a PROJECT that is no attribute of its operand, as the
+  // engine read the names (an empty one is not among them): null when each
+  // is one, and so the empty name is at fault.
+  unknownArgument() {
+    const operand = this.operand();
+    if (!this.node || !operand) return null;
+    const attributes = (operand.schema ?? []).map((attribute) => attribute.name);
+    const unknown = this.node.arguments.find((argument) => !attributes.includes(argument.text));
+    return unknown ? shown(unknown.text) : null;
   }
 }
 
-function missingAttribute(place, what) {
+const QUOTES = ['"', '\u201c', '\u201d', '\u2018', '\u2019'];
+
+// word: the name at fault, or null for an empty one.
+function missingAttribute(place, what, word) {
   const operand = place.operand();
-  const word = place.word();
-  if (!operand) return [code(word), ` is no attribute of ${what}.`];
+  const quoted = word !== null && QUOTES.includes(word[0]) ?
+    [' A string takes straight single quotes, as in ', code('\'Ann\''), '; other quotes make a name.'] : [];
+  if (!operand) {
+    return [...(word === null ? ['A name is empty: two commas in a row, or none before a ")".'] :
+      [code(word), ` is no attribute of ${what}.`]), ...quoted];
+  }
   const name = Place.nameOf(operand);
   const attributes = Place.attributesOf(operand);
-  return [name.startsWith('the ') ? name[0].toUpperCase() + name.slice(1) : code(name),
-    ' has no attribute ', code(word), `; its attributes are ${list(attributes)}.`,
-    ' Letter case counts, and names in conditions are read up to the next blank, comma or parenthesis.'];
+  const subject = name.startsWith('the ') ? name[0].toUpperCase() + name.slice(1) : code(name);
+  if (word === null) {
+    return ['A name is empty where an attribute of ', name.startsWith('the ') ? name : code(name),
+      ` should come; its attributes are ${list(attributes)}.`];
+  }
+  return [subject, ' has no attribute ', code(word), `; its attributes are ${list(attributes)}.`,
+    ' Letter case counts, and names in conditions are read up to the next blank, comma or parenthesis.', ...quoted];
 }
 
 function mismatch(place, form, byType) {
@@ -108,24 +125,32 @@ const EXPLAIN = {
   'Input> Integer out of range': (p) => [`An integer on ${LINE(p)} is larger than ${LARGEST}, the largest ` +
     'an int holds; store it as a string.'],
   'Table not found': (p) => {
-    const word = p.node ? shown(p.node.label) : p.word();
+    const word = p.node ? shown(p.node.label) : p.word(['table', 'unknown']);
     const tables = p.tables();
     if (!word) return [`The query stops where a table's name should come; the tables are ${list(tables)}.`];
     return [code(word), ` is not a table of this file; the tables are ${list(tables)}. Letter case counts.`];
   },
   [WRONG_PARAMETER]: (p, message) => [code(message.slice(0, -WRONG_PARAMETER.length)),
-    ` is not an operator before "("; the operators are ${OPERATORS}.`],
+    ` is not an operator before "("${p.keywords ? `; the operators are ${list(p.keywords.forms)}` : ''}.`],
   'Query nested too deeply': () => ['The query nests more than 1000 operators inside one another.'],
   'Construct error: end of string reached': () => ['The condition ends where an operand should come: ' +
     'a comparison takes an attribute or a value on each side, as in GT(age, 30).'],
   'Construct error: end of string reached 2': () => ['The condition ends inside an attribute\'s name.'],
   'Construct error: end of string reached 3': () => ['SELECT needs a condition after its table, as in ',
     code('SELECT(Emp, GT(age, 30))'), '.'],
-  'Construct error: end of string reached 4': (p) => [code(p.word()), ' is read as a condition keyword, ' +
-    'and the query ends before its "(".'],
-  'Construct error: scheme mismatch': (p) => missingAttribute(p, 'the table SELECT reads'),
-  'Construct error: invalid token': (p) => [code(p.word()), ` is not a condition keyword; they are ` +
-    `${CONDITIONS}. A missing comma between two conditions gives this too.`],
+  'Construct error: end of string reached 4': (p) => {
+    const word = p.word(['unknown']);
+    return [...(word === null ? ['A word'] : [code(word)]), ' is read as a condition keyword, and the query ends ' +
+      'before its "(".'];
+  },
+  'Construct error: scheme mismatch': (p) => missingAttribute(p, 'the table SELECT reads', p.word(['attribute'])),
+  'Construct error: invalid token': (p) => {
+    const word = p.word(['unknown']);
+    const keywords = p.keywords ? `; they are ${list(p.keywords.conditions)}` : '';
+    return [...(word === null ? ['Nothing stands before a "(" where a condition keyword should come'] :
+      [code(word), ' is not a condition keyword']), `${keywords}. A missing comma between two conditions ` +
+      'gives this too.'];
+  },
   'Construct error: integer out of range': (p) => [`The integer at column ${p.result.column} is larger ` +
     `than ${LARGEST}, the largest an int holds.`],
   'Construct error: nested too deeply': () => ['The condition nests more than 1000 keywords inside one another.'],
@@ -137,7 +162,7 @@ const EXPLAIN = {
   'End of string reached 1': () => endsInside('RENAME\'s new table name, before its "("'),
   'End of string reached 2': () => endsInside('RENAME\'s list of names, before its ")"'),
   'End of string reached 3': () => endsInside('SELECT\'s condition, before the ")" that closes the SELECT'),
-  'Scheme Mismatch at project': (p) => missingAttribute(p, 'the table PROJECT reads'),
+  'Scheme Mismatch at project': (p) => missingAttribute(p, 'the table PROJECT reads', p.unknownArgument()),
   'Scheme Mismatch at rename': (p) => {
     const operand = p.operand();
     if (!operand) return ['RENAME must give as many names as the table has attributes.'];
@@ -154,8 +179,9 @@ const EXPLAIN = {
     'A PRODUCT of large tables is the usual cause: SELECT or PROJECT each side first.'],
 };
 
-// The explanation of errorLine ("ERROR: message"), as elements.
-export function explain(errorLine, result, analysis, trace, queryBytes) {
+// The explanation of errorLine ("ERROR: message"), as elements; keywords:
+// the engine's keyword tables ({forms, conditions}), or null.
+export function explain(errorLine, result, analysis, trace, queryBytes, keywords) {
   const message = errorLine.replace(/^ERROR: /, '');
   const key = message.endsWith(WRONG_PARAMETER) ? WRONG_PARAMETER : message;
   const words = EXPLAIN[key];
@@ -163,7 +189,7 @@ export function explain(errorLine, result, analysis, trace, queryBytes) {
   const paragraph = document.createElement('p');
   paragraph.className = 'explained';
   paragraph.dataset.message = key;
-  for (const part of words(new Place(result, analysis, trace, queryBytes), message)) {
+  for (const part of words(new Place(result, analysis, trace, queryBytes, keywords), message)) {
     if (typeof part === 'string') {
       paragraph.append(part);
     } else {

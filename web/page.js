@@ -4,8 +4,10 @@
 //
 // Everything that comes from a file, a sheet or a link is put on the page as
 // text (textContent, never as HTML).
+import {examples as bundledExamples, sheets as bundledSheets} from 'raeval:examples';
 import {bytesToText, latin1Bytes, textToBytes} from './codec.js';
 import {InputEditor} from './editor.js';
+import {firstWorker, newWorker} from './engine_workers.js';
 import {Exercises} from './exercises.js';
 import {explain} from './explain.js';
 import {LINK_LIMIT, makeLink, readLink} from './link.js';
@@ -30,9 +32,10 @@ const SAVE_PAUSE_MS = 300;
 const ANALYSE_PAUSE_MS = 120;
 
 // The file being edited: its source (the key its text is kept under), its
-// name, and its bytes and shown text as first opened. While the editor holds
-// that text, the opened bytes are what is run.
-let current = {source: '', name: 'input.txt', bytes: new Uint8Array(0), text: ''};
+// name, its bytes and shown text as first opened, and the exercise open
+// with it ({key, id} or null). While the editor holds that text, the opened
+// bytes are what is run.
+let current = {source: '', name: 'input.txt', bytes: new Uint8Array(0), text: '', exercise: null};
 let worker = null;
 let running = null;  // {input, text, started, untraced} while a run is going on
 let lastOutput = null;  // the output file's bytes of the last finished run
@@ -51,7 +54,7 @@ const tree = new OperatorTree(treeElement, {
 // new one. A second worker analyses the text as it is typed, so that a long
 // run never holds up the colours.
 function startWorker(started) {
-  const engine = started ?? new Worker(raevalWorkerUrl);
+  const engine = started ?? newWorker();
   worker = engine;
   // A stopped worker's last messages may still arrive: they are dropped.
   engine.onmessage = (event) => {
@@ -67,7 +70,7 @@ let analyser = null;
 let analysisAsked = 0;
 const analysisTexts = new Map();
 function startAnalyser() {
-  analyser = new Worker(raevalWorkerUrl);
+  analyser = newWorker();
   analyser.onmessage = (event) => {
     const message = event.data;
     if (message.type === 'decoded') {
@@ -84,7 +87,7 @@ function startAnalyser() {
     } else if (message.id === analysisAsked) {
       editor.setAnalysis(message.analysis, text);
     }
-    if (explaining?.text === text) explainError();
+    if (explaining && explaining.text === text) explainError();
   };
 }
 startAnalyser();
@@ -113,7 +116,10 @@ function analyse() {
 
 let saveTimer = 0;
 let analyseTimer = 0;
+// True from an edit until its text is kept.
+let edited = false;
 function onEdit() {
+  edited = true;
   clearTimeout(saveTimer);
   clearTimeout(analyseTimer);
   saveTimer = setTimeout(saveText, SAVE_PAUSE_MS);
@@ -123,9 +129,13 @@ function onEdit() {
 // False while a file is going into the editor: its text is not yet whole.
 let editorHoldsFile = false;
 
+// Keeps the editor's text as the file's edits, or forgets them when the text
+// is the file's as opened; only after an edit, so that edits kept from
+// before stay kept until the text is changed.
 function saveText() {
   clearTimeout(saveTimer);
-  if (!editorHoldsFile) return;
+  if (!editorHoldsFile || !edited) return;
+  edited = false;
   const text = editor.text();
   if (text === current.text) store.forgetText(current.source);
   else if (!store.saveText(current.source, text)) {
@@ -162,6 +172,8 @@ function run() {
   explaining = null;
   tree.clear('Running…');
   showFileButton.disabled = true;
+  // The last output file is not this run's: it cannot be downloaded meanwhile.
+  downloadButton.disabled = true;
   setRunning(true);
   setPlace('Running…');
   worker.postMessage({type: 'run', input: input.slice(), trace: true});
@@ -254,7 +266,7 @@ function explainError() {
   const {result, trace, query, text} = explaining;
   explaining = null;
   const analysis = editor.analysedText === text ? editor.analysis : null;
-  explanation.replaceChildren(...explain(errorLineText(), result, analysis, trace, query));
+  explanation.replaceChildren(...explain(errorLineText(), result, analysis, trace, query, editor.keywords));
   explanation.removeAttribute('aria-busy');
 }
 
@@ -285,7 +297,7 @@ function showOutputFile() {
 function showNodeTable(node) {
   if (running) return;
   output.dataset.state = 'running';
-  const rowsKept = tree.trace.tracedRows ?? 100;
+  const rowsKept = tree.trace.tracedRows;
   if (node.done) {
     outputView.show(bytesToText(latin1Bytes(node.table)), false);
     const what = node.args ? `${node.label}  ${node.args}` : node.label;
@@ -318,41 +330,108 @@ function describePlace(result, input, elapsed) {
 }
 
 // Opens a file in the editor and runs it: source is the key its text is
-// kept under; the text kept there, if any, comes back instead of bytes.
+// kept under. The editor gets options.text when given, else the text kept
+// for the source, else the file's own; a text given that is not the file's
+// own is kept as its edits, and one that is forgets them. The file is
+// opened with the exercise open now.
 let opening = 0;
-async function open(source, name, bytes) {
+let loadedText = '';  // the text the editor was last given, while it goes in
+async function open(source, name, bytes, options = {}) {
   const opened = ++opening;
-  if (current.source) saveText();
+  const exercise = exercises.current;
+  if (current.source && current.source !== source) saveText();
   if (running) stop();
+  clearTimeout(saveTimer);
+  edited = false;
   const text = await decode(bytes);
   if (opened !== opening) return;
-  current = {source, name, bytes, text};
+  current = {source, name, bytes, text, exercise};
   linkField.hidden = true;
   store.setCurrent(source);
-  const kept = store.text(source);
+  showInMenu(source, name);
+  loadedText = options.text ?? store.text(source) ?? text;
   editorHoldsFile = false;
-  if (!await editor.load(kept ?? current.text) || opened !== opening) return;
+  if (!await editor.load(loadedText) || opened !== opening) return;
   editorHoldsFile = true;
+  if (options.text !== undefined) {
+    edited = true;
+    saveText();
+  }
   resetButton.disabled = false;
   analyse();
   run();
 }
 
-// What opening another file leaves behind can be had back in one click.
-function openAnother(source, name, bytes, label) {
-  const before = {...current, edited: editor.text() !== current.text, menu: examplesMenu.value};
+// What Back restores: the file, the editor's text, and the exercise open
+// with it.
+function snapshot() {
+  return {source: current.source, name: current.name, bytes: current.bytes, original: current.text,
+    text: editorHoldsFile ? editor.text() : loadedText, exercise: current.exercise};
+}
+
+// The edits kept for source, when it is not the file open, as Back restores
+// them; null when none are kept.
+function keptEdits(source, name) {
+  const text = store.text(source);
+  const original = store.original(source);
+  if (text === null || original === null || text === original) return null;
+  return {source, name, bytes: textToBytes(original), original, text, exercise: exercises.current};
+}
+
+// Opens what a snapshot holds; where it leaves behind another text of the
+// same file, which nothing else keeps, offers Back to that.
+function goBack(to) {
+  const left = current.source ? snapshot() : null;
+  hideNotice();
+  exercises.restore(to.exercise);
+  if (store.original(to.source) !== null) store.saveOriginal(to.source, to.original);
+  open(to.source, to.name, to.bytes, {text: to.text});
+  if (left && left.source === to.source && left.text !== to.text) {
+    showNotice(`Back to ${describe(to)}.`, backButton('back-to-edits', left));
+  }
+}
+
+const describe = (state) => (state.text === state.original ? `${state.name} as opened` : `your edits of ${state.name}`);
+
+function backButton(id, to) {
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.id = id;
+  button.textContent = 'Back to ' + (id === 'undo-open' ? to.name : describe(to));
+  button.addEventListener('click', () => goBack(to));
+  return button;
+}
+
+// Opens another file, and offers Back to the one it replaces. earlier: the
+// edits of this same file that opening it anew sets aside, which Back also
+// offers.
+function openAnother(source, name, bytes, label, earlier = null) {
+  const before = current.source ? snapshot() : null;
   open(source, name, bytes);
-  if (!before.source || before.source === source) return;
-  const undo = document.createElement('button');
-  undo.type = 'button';
-  undo.id = 'undo-open';
-  undo.textContent = 'Back to ' + before.name;
-  undo.addEventListener('click', () => {
-    hideNotice();
-    examplesMenu.value = before.menu;
-    open(before.source, before.name, before.bytes);
-  });
-  showNotice(`Opened ${label}.` + (before.edited ? ` Your edits of ${before.name} are kept.` : ''), undo);
+  const controls = [];
+  let text = `Opened ${label}.`;
+  if (before && before.source !== source) {
+    if (before.text !== before.original) text += ` Your edits of ${before.name} are kept.`;
+    controls.push(backButton('undo-open', before));
+  }
+  if (earlier) {
+    text += ` It replaces your earlier edits of ${earlier.name}, which Back brings back while this page is open.`;
+    controls.push(backButton('back-to-edits', earlier));
+  }
+  if (controls.length) showNotice(text, ...controls);
+  else hideNotice();
+}
+
+// Opens a file's bytes anew under source: the file's own text, never edits
+// kept from an earlier opening, which are offered by Back instead.
+async function openAnew(source, name, bytes, label) {
+  const earlier = source === current.source
+    ? (snapshot().text !== current.text ? snapshot() : null)
+    : keptEdits(source, name);
+  const text = await decode(bytes);
+  store.forgetText(source);
+  if (!store.saveOriginal(source, text)) store.forgetText(source);
+  openAnother(source, name, bytes, label, earlier);
 }
 
 function showNotice(text, ...controls) {
@@ -430,44 +509,46 @@ function fragmentKey(fragment) {
 }
 
 const exercises = new Exercises({
-  open: (source, name, bytes, label, quiet) => (quiet ? openOwn(source, name, bytes, true, label)
-    : openOwn(source, name, bytes, false, label)),
+  newWorker,
+  open: (source, name, bytes, label, quiet) => (quiet ? open(source, name, bytes)
+    : openAnother(source, name, bytes, label)),
   queryBytes: () => {
     const input = inputBytes();
     const end = input.indexOf(0x0a);
     return input.slice(0, end < 0 ? input.length : end);
   },
-  openCounterexample: (name, bytes) => {
-    const source = 'counterexample:' + name;
-    store.forgetText(source);
-    store.saveOriginal(source, bytesToText(bytes));
-    openOwn(source, name, bytes, false);
-  },
+  run,
+  openCounterexample: (name, bytes) => openAnew('counterexample:' + name, name, bytes, name),
 });
 
+// The example menu names the file open: an example as itself, any other
+// file by an entry of its own.
 const ownFile = document.createElement('option');
 ownFile.value = '';
 ownFile.hidden = true;
 examplesMenu.append(ownFile);
-for (const example of raevalExamples) {
+for (const example of bundledExamples) {
   const option = document.createElement('option');
   option.value = example.name;
   option.textContent = example.name.replace(/\.txt$/, '');
   examplesMenu.append(option);
 }
+function showInMenu(source, name) {
+  if (source.startsWith('example:')) {
+    examplesMenu.value = source.slice('example:'.length);
+    return;
+  }
+  ownFile.textContent = source.startsWith('exercise:') ? `exercise ${source.slice(source.lastIndexOf('/') + 1)}`
+    : source.startsWith('link:') ? `${name} (from a link)`
+      : source.startsWith('counterexample:') ? `${name} (the smallest tables)` : `${name} (your file)`;
+  examplesMenu.value = '';
+}
 function openExample(name, quiet) {
-  const example = raevalExamples.find((e) => e.name === name);
+  const example = bundledExamples.find((e) => e.name === name);
   if (!example) return false;
-  examplesMenu.value = name;
   if (quiet) open('example:' + name, name, latin1Bytes(example.input));
   else openAnother('example:' + name, name, latin1Bytes(example.input), name);
   return true;
-}
-function openOwn(source, name, bytes, quiet, label = name) {
-  ownFile.textContent = source.startsWith('exercise:') ? label : name + ' (your file)';
-  examplesMenu.value = '';
-  if (quiet) open(source, name, bytes);
-  else openAnother(source, name, bytes, label);
 }
 examplesMenu.addEventListener('change', () => {
   exercises.leave();
@@ -477,11 +558,8 @@ $('upload').addEventListener('change', async (event) => {
   const file = event.target.files[0];
   if (!file) return;
   const bytes = new Uint8Array(await file.arrayBuffer());
-  const source = 'upload:' + file.name;
-  store.forgetText(source);  // a file opened anew is the file's own text
-  if (!store.saveOriginal(source, await decode(bytes))) store.forgetText(source);
-  openOwn(source, file.name, bytes, false);
   event.target.value = '';
+  openAnew('upload:' + file.name, file.name, bytes, file.name);
 });
 runButton.addEventListener('click', run);
 stopButton.addEventListener('click', stop);
@@ -494,7 +572,7 @@ document.addEventListener('keydown', (event) => {
   if (event.key === 'Enter' && (event.ctrlKey || event.metaKey) && !event.defaultPrevented) {
     event.preventDefault();
     run();
-  } else if (event.key === 'Escape' && running) {
+  } else if (event.key === 'Escape' && running && !event.defaultPrevented) {
     stop();
   }
 });
@@ -507,23 +585,15 @@ window.raevalPage = {bytesToText: (bytes) => bytesToText(new Uint8Array(bytes)),
 // The start: a link's file; else the file open when the page was last left;
 // else the first example.
 async function start() {
-  startWorker(raevalFirstWorker);
+  startWorker(firstWorker());
   // The bundled sheets are read by the checker's worker while the first
   // file runs; only a link to an exercise, or one left open, waits for them.
-  const sheetsRead = exercises.addBundled(raevalSheets);
+  const sheetsRead = exercises.addBundled(bundledSheets);
   if (location.hash.length > 1) {
     try {
       const linked = await readLink(location.hash);
       if (linked) {
-        const source = 'link:' + fragmentKey(location.hash);
-        store.saveOriginal(source, bytesToText(linked.bytes));
-        if (linked.exercise) {
-          await sheetsRead;
-          if (!await exercises.chooseLinked(linked.exercise, linked.sheet)) {
-            showNotice('The exercise this link names could not be opened; its file is open.');
-          }
-        }
-        openOwn(source, 'linked.txt', linked.bytes, true);
+        await openLink(linked, sheetsRead);
         return;
       }
     } catch {
@@ -540,12 +610,31 @@ async function start() {
   if (last && !last.startsWith('example:')) {
     const original = store.original(last);
     if (original !== null) {
-      openOwn(last, last.slice(last.indexOf(':') + 1), textToBytes(original), true);
-      if (last.startsWith('link:')) ownFile.textContent = 'linked.txt (from a link)';
+      open(last, last.startsWith('link:') ? 'linked.txt' : last.slice(last.indexOf(':') + 1), textToBytes(original));
       return;
     }
   }
-  openExample(raevalExamples.some((e) => e.name === 'employees.txt') ? 'employees.txt' : raevalExamples[0]?.name, true);
+  openExample(bundledExamples.some((e) => e.name === 'employees.txt') ? 'employees.txt' : bundledExamples[0]?.name, true);
+}
+
+// A link opens exactly the file it holds, with its exercise; edits of the
+// same link kept from before are offered by Back.
+async function openLink(linked, sheetsRead) {
+  const source = 'link:' + fragmentKey(location.hash);
+  if (linked.exercise) {
+    await sheetsRead;
+    if (!await exercises.chooseLinked(linked.exercise, linked.sheet)) {
+      showNotice('The exercise this link names could not be opened; its file is open.');
+    }
+  }
+  const earlier = keptEdits(source, 'linked.txt');
+  const text = bytesToText(linked.bytes);
+  store.saveOriginal(source, text);
+  open(source, 'linked.txt', linked.bytes, {text});
+  if (earlier) {
+    showNotice('This link\'s file is open exactly as the link holds it. You edited it here before:',
+      backButton('back-to-edits', earlier));
+  }
 }
 start();
 

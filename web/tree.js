@@ -2,14 +2,14 @@
 // per expression, indented by its depth, that folds, points at its span in
 // the editor and, when chosen, shows its table in the output pane.
 //
-// The trace (engine_api.js) is {nodes, stopped}: nodes in the order their
-// reading ended, children before their form; after an error the forms still
-// being read follow, outermost first, and stopped is the index of the last,
-// the one in which reading stopped (-1 without an error). Each node is
-// {label, args, first, last, parent, children, rows, table, done}: first and
-// last are the 1-based columns of its span in the query line, table is its
-// result as the command line prints it (its first 100 rows), one character
-// per byte.
+// The trace (engine_api.js, trace_json.h) is {nodes, tokens, tracedRows,
+// stopped}: nodes in the order their reading ended, children before their
+// form; after an error the forms still being read follow, outermost first,
+// and stopped is the index of the last, the one in which reading stopped (-1
+// without an error). Each node is {label, args, first, last, parent,
+// children, rows, table, done}: first and last are the 1-based columns of its
+// span in the query line, table is its result as the command line prints it
+// (its first tracedRows rows), one character per byte.
 
 // Rows are indented for at most this many levels; a deeper row says its depth.
 const TREE_INDENTED_LEVELS = 40;

@@ -23,7 +23,11 @@
 //   {type: 'check', ask, sheet, exercise, query}  answered by {type:
 //                                 'checked', ask, report}: the checker's
 //                                 report on the query as the answer;
-//   {type: 'failed', reason}      the engine cannot start in this browser.
+//   {type: 'failed', reason}      the engine cannot start in this browser,
+//                                 the answer to any message;
+//   {type: 'failed', ask, reason} a sheet or a check that failed (a query
+//                                 past the browser's stack, the heap
+//                                 exhausted): this worker is done with.
 import {bytesToText} from './codec.js';
 
 const engineReady = createRaevalEngine({wasmBinary: raevalWasmBytes()});
@@ -68,13 +72,16 @@ onmessage = async (event) => {
     postMessage({type: 'decoded', id: message.id, text: bytesToText(message.input)});
     return;
   }
-  if (message.type === 'sheet') {
-    postMessage({type: 'sheet', ask: message.ask, sheet: engine.readSheet(message.sheet)});
-    return;
-  }
-  if (message.type === 'check') {
-    postMessage({type: 'checked', ask: message.ask,
-      report: engine.check(message.sheet, message.exercise, message.query)});
+  if (message.type === 'sheet' || message.type === 'check') {
+    try {
+      postMessage(message.type === 'sheet'
+        ? {type: 'sheet', ask: message.ask, sheet: engine.readSheet(message.sheet)}
+        : {type: 'checked', ask: message.ask, report: engine.check(message.sheet, message.exercise, message.query)});
+    } catch (error) {
+      postMessage({type: 'failed', ask: message.ask, reason: error instanceof RangeError
+        ? 'the query nests too deeply for the stack this browser gives the checker (raeval-check checks it)'
+        : String(error)});
+    }
     return;
   }
   if (message.type !== 'run') return;
