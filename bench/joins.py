@@ -6,10 +6,13 @@ gen.py's):
   j  Student (3,000 rows) and Enrolled (3,000 rows), joined on an equality
      that keeps 3,000 of the 9,000,000 pairs;
   s1-s3  the sailors exercises on Sailors (3,000), Boats (100) and Reserves
-     (30,000): a SELECT over the product of all three tables.
+     (30,000): a SELECT over the product of all three tables;
+  k  the self-join of a Sailors of its own (3,000 rows, ratings 1 to 20) on
+     equal ratings: 450,606 of the 9,000,000 pairs, each printed.
 The SQL keeps the product's order where raeval's result is not sorted
 (ORDER BY the tables' row ids, left table first), so that the rows compare
-equal line for line.
+equal line for line; the self-join's SQL is the plain join, and its rows are
+compared sorted.
 """
 
 import os
@@ -45,6 +48,17 @@ SAILORS = [
      ("Sailors", "Reserves", "Boats")),
 ]
 
+# The self-join keeps every pair of sailors of equal rating. Its Sailors are
+# drawn like the others, from a generator of their own, with 20 ratings: seed
+# 492 gives 450,606 pairs (of 9,000,000), about a twentieth.
+SELF_JOIN = ("k", "self-join",
+             "SELECT(PRODUCT(Sailors, RENAME(Sailors, S2(sid2, sname2, rating2, age2))), "
+             "EQ(rating, rating2))",
+             "SELECT * FROM Sailors CROSS JOIN Sailors AS S2 WHERE Sailors.rating = S2.rating;",
+             ("Sailors",))
+SELF_JOIN_SEED = 492
+SELF_JOIN_RATINGS = 20
+
 # name: (raeval header, SQL schema)
 SCHEMAS = {
     "Student": ("Student(sid int, name char(20))", "(sid INTEGER, name TEXT)"),
@@ -75,6 +89,13 @@ def tables():
     return out
 
 
+def self_join_tables():
+    rng = gen.Rng(SELF_JOIN_SEED)
+    n = 3000
+    return {"Sailors": [(i, gen.pool_name(rng.below(n // 4)), 1 + rng.below(SELF_JOIN_RATINGS),
+                         18 + rng.below(50)) for i in range(1, n + 1)]}
+
+
 def raeval_text(name, rows):
     def cell(v):
         return str(v) if isinstance(v, int) else f"'{v}'"
@@ -85,12 +106,13 @@ def csv_text(rows):
     return "".join(",".join(str(v) for v in r) + "\n" for r in rows)
 
 
-def prepare(data_dir, out_dir, workloads):
-    """The inputs for the join workloads: {key: (raeval input, sqlite script,
-    input rows)}. Written afresh each time: they are small."""
-    d = os.path.join(data_dir, "joins")
+def prepare(data_dir, out_dir, workloads, rows=None, folder="joins"):
+    """The inputs for the join workloads, on rows (by default tables()), in
+    data_dir/folder: {key: (raeval input, sqlite script, input rows)}. Written
+    afresh each time: they are small."""
+    d = os.path.join(data_dir, folder)
     os.makedirs(d, exist_ok=True)
-    rows = tables()
+    rows = tables() if rows is None else rows
     csvs = {}
     for name, table_rows in rows.items():
         csvs[name] = os.path.join(d, f"{name}.csv")
