@@ -632,7 +632,8 @@ async function openLink(linked, sheetsRead) {
   store.saveOriginal(source, text);
   open(source, 'linked.txt', linked.bytes, {text});
   if (earlier) {
-    showNotice('This link\'s file is open exactly as the link holds it. You edited it here before:',
+    showNotice('This link\'s file is open exactly as the link holds it. Your earlier edits of it are set ' +
+        'aside, and Back brings them back while this page is open:',
       backButton('back-to-edits', earlier));
   }
 }
