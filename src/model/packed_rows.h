@@ -64,6 +64,21 @@ class PackedRows {
     }
   }
 
+  // Calls visit(row, values) for each row's first byte and its values, as
+  // decode gives them into values, in order.
+  template <class Visit>
+  void forEachDecoded(std::vector<ValueView>& values, Visit&& visit) const {
+    for (const Block& block : blocks_) {
+      const unsigned char* at = block.bytes.get();
+      const unsigned char* end = at + block.used;
+      while (at < end) {
+        const unsigned char* row = at;
+        at = decode(row, values);
+        visit(row, values);
+      }
+    }
+  }
+
   // The values of the row starting at row, as views into it, into values
   // (cleared first). Returns the address just after the row.
   static const unsigned char* decode(const unsigned char* row, std::vector<ValueView>& values);

@@ -99,10 +99,10 @@ std::size_t widestRow(const Relation& relation);
 template <class Visit>
 void forEachRowViews(const Relation& relation, std::vector<ValueView>& views, Visit&& visit) {
   if (relation.isPacked()) {
-    relation.packedRows().forEach([&views, &visit](const unsigned char* row) {
-      PackedRows::decode(row, views);
-      visit(static_cast<const void*>(row), views);
-    });
+    relation.packedRows().forEachDecoded(
+        views, [&visit](const unsigned char* row, std::vector<ValueView>& values) {
+          visit(static_cast<const void*>(row), values);
+        });
     return;
   }
   for (const Row& row : relation.rows()) {
