@@ -110,8 +110,14 @@ function analyse() {
   const id = ++analysisAsked;
   analysisTexts.clear();
   analysisTexts.set(id, text);
-  const input = text === current.text ? current.bytes.slice() : textToBytes(text);
-  analyser.postMessage({type: 'analyse', id, input}, [input.buffer]);
+  if (text === current.text) {
+    const input = current.bytes.slice();
+    analyser.postMessage({type: 'analyse', id, input}, [input.buffer]);
+  } else {
+    // An edited text's bytes are made by the worker: for a large file that
+    // takes long enough to hold up the typing.
+    analyser.postMessage({type: 'analyse', id, text});
+  }
 }
 
 let saveTimer = 0;
