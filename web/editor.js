@@ -123,8 +123,17 @@ export class InputEditor {
     ];
   }
 
+  // The editor's text, made once for each state of the document: a large
+  // file's text is asked for by the analysis, the keeping of edits and the
+  // run after the same pause, and making it is not free.
   text() {
-    return this.view.state.doc.toString();
+    const doc = this.view.state.doc;
+    if (this.textOf?.doc !== doc) this.textOf = {doc, text: doc.toString()};
+    return this.textOf.text;
+  }
+
+  length() {
+    return this.view.state.doc.length;
   }
 
   // Puts text in the editor as a new file, with a fresh history; a long
@@ -145,14 +154,20 @@ export class InputEditor {
       this.handlers.run();
       return true;
     })}));
+    // The document as the last part left it, null once it was typed into
+    // meanwhile; while it is not, its text is the text given.
+    let built = this.view.state.doc;
     while (at < text.length) {
       await new Promise((next) => setTimeout(next, 0));
       if (load !== this.loads) return false;
+      if (this.view.state.doc !== built) built = null;
       const end = cut(at);
       this.view.dispatch({changes: {from: this.view.state.doc.length, insert: text.slice(at, end)},
         annotations: [Transaction.addToHistory.of(false), loading.of(true)]});
+      if (built) built = this.view.state.doc;
       at = end;
     }
+    if (built) this.textOf = {doc: built, text};
     return load === this.loads;
   }
 

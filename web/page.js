@@ -29,6 +29,11 @@ const notice = $('notice');
 const linkField = $('link');
 
 const SAVE_PAUSE_MS = 300;
+// The longest text kept at each pause in typing. Keeping a longer one holds
+// up the typing for a noticeable time; it is kept when the page is hidden or
+// left (a reload, a closed tab, another tab or application in front) and
+// when another file is opened.
+const SAVED_AT_PAUSES = 1 << 18;
 const ANALYSE_PAUSE_MS = 120;
 
 // The file being edited: its source (the key its text is kept under), its
@@ -110,8 +115,14 @@ function analyse() {
   const id = ++analysisAsked;
   analysisTexts.clear();
   analysisTexts.set(id, text);
-  const input = text === current.text ? current.bytes.slice() : textToBytes(text);
-  analyser.postMessage({type: 'analyse', id, input}, [input.buffer]);
+  if (text === current.text) {
+    const input = current.bytes.slice();
+    analyser.postMessage({type: 'analyse', id, input}, [input.buffer]);
+  } else {
+    // An edited text's bytes are made by the worker: for a large file that
+    // takes long enough to hold up the typing.
+    analyser.postMessage({type: 'analyse', id, text});
+  }
 }
 
 let saveTimer = 0;
@@ -122,7 +133,7 @@ function onEdit() {
   edited = true;
   clearTimeout(saveTimer);
   clearTimeout(analyseTimer);
-  saveTimer = setTimeout(saveText, SAVE_PAUSE_MS);
+  if (editor.length() <= SAVED_AT_PAUSES) saveTimer = setTimeout(saveText, SAVE_PAUSE_MS);
   analyseTimer = setTimeout(analyse, ANALYSE_PAUSE_MS);
 }
 
@@ -144,6 +155,9 @@ function saveText() {
   }
 }
 addEventListener('pagehide', saveText);
+document.addEventListener('visibilitychange', () => {
+  if (document.visibilityState === 'hidden') saveText();
+});
 
 function inputBytes() {
   const text = editor.text();

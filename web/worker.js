@@ -15,6 +15,8 @@
 //                                 of the file, without evaluating any row
 //                                 (null when it failed: the worker is then
 //                                 replaced);
+//   {type: 'analyse', id, text}   the same for the file the editor's text
+//                                 shows (codec.js), its bytes made here;
 //   {type: 'decode', id, input}   answered by {type: 'decoded', id, text}:
 //                                 the text the page shows for the bytes;
 //   {type: 'sheet', ask, sheet}   an exercise sheet's bytes, answered by
@@ -28,7 +30,7 @@
 //   {type: 'failed', ask, reason} a sheet or a check that failed (a query
 //                                 past the browser's stack, the heap
 //                                 exhausted): this worker is done with.
-import {bytesToText} from './codec.js';
+import {bytesToText, textToBytes} from './codec.js';
 
 const engineReady = createRaevalEngine({wasmBinary: raevalWasmBytes()});
 
@@ -60,7 +62,7 @@ onmessage = async (event) => {
   const message = event.data;
   if (message.type === 'analyse') {
     try {
-      postMessage({type: 'analysis', id: message.id, analysis: engine.analyse(message.input)});
+      postMessage({type: 'analysis', id: message.id, analysis: engine.analyse(message.input ?? textToBytes(message.text))});
     } catch (error) {
       // A query nested past the browser's stack leaves the engine's own
       // stack where the overrun found it: this worker is done with.

@@ -884,6 +884,24 @@ try {
     'choosing the 100,000-row table shows its first rows and says so', await page.locator('#place').textContent());
   console.log(`  100,000 rows: longest main-thread task ${loading.toFixed(0)} ms loading and showing, ` +
     `${typing.toFixed(0)} ms typing, ${choosing.toFixed(0)} ms choosing a tree node (0: none over 50 ms)`);
+  // A long text's edit is not kept at each pause in typing but when the
+  // page is left: it survives a reload all the same. (Its file and its edits
+  // are both kept, so it is shorter than the file above.)
+  await uploadFile('long.txt', Buffer.from('SELECT(Emp, GT(age, 40))\nEmp(id int, name char(20), age int, dept char(8))\n' +
+    largeRows.slice(0, 15000).join('\n') + '\n'));
+  await page.locator('#editor').focus();
+  await page.evaluate(() => {
+    const view = window.raevalPage.view;
+    view.dispatch({selection: {anchor: view.state.doc.length}, scrollIntoView: true});
+  });
+  await page.keyboard.type(' 12');
+  const longEdited = await editorText(page);
+  check(longEdited.length > 300000 && longEdited.endsWith('\n 12'), 'the typing went into the long file',
+    JSON.stringify(longEdited.slice(-20)));
+  await page.reload();
+  await page.waitForFunction(() => window.raevalPage?.runs > 0, null, {timeout: 60000});
+  check(await editorText(page) === longEdited, 'an edit of a long file is still there after a reload',
+    JSON.stringify((await editorText(page)).slice(-20)));
 
   check(pageErrors.length === 0, 'no script errors', pageErrors.join('\n'));
   check(foreign.length === 0, 'nothing fetched from outside the folder', foreign.join('\n'));
