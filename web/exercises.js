@@ -27,6 +27,7 @@ export class Exercises {
     this.verdict = $('verdict');
     this.checkButton = $('check');
     this.sheets = new Map();  // key: {name, bytes, described}
+    this.bundled = [];  // the bundled sheets, [{name, text}]
     this.current = null;  // {key, id}
     this.worker = null;
     this.asked = 0;
@@ -111,6 +112,7 @@ export class Exercises {
   // The bundled sheets: [{name, text}] with each byte one character. A
   // sheet the worker could not read is left out of the menu.
   async addBundled(sheets) {
+    this.bundled = sheets;
     for (const sheet of sheets) {
       try {
         await this.read('bundled:' + sheet.name, sheet.name, latin1Bytes(sheet.text));
@@ -181,7 +183,19 @@ export class Exercises {
   async chooseLinked(name, sheet) {
     if (!sheet) {
       const at = name.lastIndexOf('/');
-      return this.choose('bundled:' + name.slice(0, at), name.slice(at + 1), true, false);
+      const key = 'bundled:' + name.slice(0, at);
+      // A bundled sheet whose reading failed (its worker stopped) is read
+      // again, by a new worker, when a link asks for it.
+      const bundled = this.bundled.find((b) => 'bundled:' + b.name === key);
+      if (!this.sheets.has(key) && bundled) {
+        try {
+          await this.read(key, bundled.name, latin1Bytes(bundled.text));
+        } catch {
+          return false;
+        }
+        this.fillMenu();
+      }
+      return this.choose(key, name.slice(at + 1), true, false);
     }
     const key = 'file:' + sheet.name;
     let described;
