@@ -491,9 +491,15 @@ instead.id = 'download-instead';
 instead.textContent = 'Download input';
 instead.addEventListener('click', () => saveBytes(inputBytes(), current.name));
 
+// The field never shows a link of an earlier text while the new one is made,
+// and of two presses the later one's link is shown.
+let linking = 0;
 async function copyLink() {
+  const made = ++linking;
+  linkField.value = '';
   const {exercise, sheet} = exercises.linked();
   const link = await makeLink(location.href.split('#')[0], inputBytes(), exercise, sheet);
+  if (made !== linking) return;
   if (link.length > LINK_LIMIT) {
     linkField.value = '';
     linkField.hidden = true;

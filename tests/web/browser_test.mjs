@@ -731,7 +731,22 @@ try {
   await setQuery('PROJECT(SELECT(Emp, GT(age, 30)), name, dept)');
   check(await checkAnswer() === 'right', 'after a failed check, the next is made');
   // A link copied with the exercise open opens the exercise with the file.
+  // While it is made (held here until released), the field keeps no link of
+  // the earlier text, which a reader could copy and a wait could take.
+  await page.evaluate(() => {
+    const real = Response.prototype.arrayBuffer;
+    let release;
+    const held = new Promise((resolve) => { release = resolve; });
+    Response.prototype.arrayBuffer = function arrayBuffer() { return held.then(() => real.call(this)); };
+    window.releaseLink = () => {
+      Response.prototype.arrayBuffer = real;
+      release();
+    };
+  });
   await page.locator('#copy-link').click();
+  check(await page.locator('#link').inputValue() === '', 'while a new link is made, the field holds no earlier link',
+    (await page.locator('#link').inputValue()).slice(0, 80));
+  await page.evaluate(() => window.releaseLink());
   await page.waitForFunction(() => document.querySelector('#link').value.includes('&x='));
   const exerciseLink = await page.locator('#link').inputValue();
   const opened = await context.newPage();
