@@ -44,7 +44,7 @@ InputAnalysis analyseInput(std::string_view input) {
   QueryTrace trace;
   std::size_t column = 0;
   try {
-    evaluateQuery(query, schemas, analysis.forms, &column, &trace);
+    evaluateQuery(query, schemas, kOperatorForms, &column, &trace);
   } catch (const QueryError& error) {
     // A loading error comes first: the command line stops there.
     if (analysis.message.empty()) {

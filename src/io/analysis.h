@@ -1,17 +1,14 @@
 // What the page's editor needs on every keystroke, without evaluating the
 // query on any data row: the tokens of the query line, the table headers,
-// the first error, and the keywords the query was read with.
+// and the first error.
 #pragma once
 
 #include <cstddef>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "io/table_loader.h"
-#include "ops/forms.h"
-#include "query/condition.h"
 #include "query/evaluator.h"
 #include "query/token.h"
 
@@ -24,10 +21,6 @@ struct InputAnalysis {
   std::string message;
   std::size_t line = 0;
   std::size_t column = 0;
-  // The keyword tables the query is read with, which the editor completes
-  // from.
-  OperatorForms forms = kOperatorForms;
-  std::span<const ConditionKeyword> conditions = kConditionKeywords;
 };
 
 // Loads the tables as the command line does, then reads the query against

@@ -8,6 +8,8 @@
 
 #include "io/output.h"
 #include "io/printer.h"
+#include "ops/forms.h"
+#include "query/condition.h"
 
 namespace {
 
@@ -198,9 +200,9 @@ std::string analysisToJson(const InputAnalysis& analysis) {
     json += '}';
   }
   json += ",\"keywords\":{\"forms\":";
-  putKeywords(json, analysis.forms);
+  putKeywords(json, kOperatorForms);
   json += ",\"conditions\":";
-  putKeywords(json, analysis.conditions);
+  putKeywords(json, kConditionKeywords);
   json += "}}\n";
   return json;
 }

@@ -30,6 +30,6 @@ std::string traceToJson(const QueryTrace& trace);
 // "attributes"}], "error": {"line", "column", "message"} or null,
 // "keywords": {"forms": ["UNION", ...], "conditions": ["EQ", ...]}}: tables
 // are the headers in the order read, stored true for the first table of its
-// name; keywords are those of the tables the query was read with, in
+// name; keywords are the engine's operator forms and condition keywords, in
 // capitals, in the order they are tried.
 std::string analysisToJson(const InputAnalysis& analysis);

@@ -177,11 +177,10 @@ std::string keywordsJson() {
 // reads: each, in any letter case, is read as its kind of keyword where it
 // stands before "(", and a word that is none of them is not.
 TEST(TraceTest, TheAnalysisOffersTheKeywordsTheReaderReads) {
-  const InputAnalysis plain = analyseInput("T\n\nT(x int)\n");
-  ASSERT_EQ(plain.forms.size(), 6U);
-  ASSERT_EQ(plain.conditions.size(), 9U);
-  EXPECT_EQ(plain.forms.front().keyword, "UNION");
-  EXPECT_EQ(plain.conditions.back().keyword, "NOT");
+  ASSERT_EQ(kOperatorForms.size(), 6U);
+  ASSERT_EQ(kConditionKeywords.size(), 9U);
+  EXPECT_EQ(kOperatorForms.front().keyword, "UNION");
+  EXPECT_EQ(kConditionKeywords.back().keyword, "NOT");
   const auto firstToken = [](const std::string& query) {
     const InputAnalysis analysis = analyseInput(query + "\n\nT(x int)\n");
     return analysis.tokens.empty() ? std::string() : describeTokens({analysis.tokens.front()});
@@ -191,12 +190,12 @@ TEST(TraceTest, TheAnalysisOffersTheKeywordsTheReaderReads) {
     for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     return text;
   };
-  for (const OperatorForm& form : plain.forms) {
+  for (const OperatorForm& form : kOperatorForms) {
     const std::string word(form.keyword);
     EXPECT_EQ(firstToken(lower(word) + "(T, T)"), "keyword:1-" + std::to_string(word.size()))
         << word;
   }
-  for (const ConditionKeyword& condition : plain.conditions) {
+  for (const ConditionKeyword& condition : kConditionKeywords) {
     const std::string word(condition.keyword);
     const InputAnalysis analysis =
         analyseInput("SELECT(T, " + lower(word) + "(x, 1))\n\nT(x int)\n");
