@@ -47,9 +47,13 @@ wineserver=/usr/lib/wine/wineserver
 trap '"$wineserver" -k 2>/dev/null' EXIT
 
 # wrap WRAPPER EXE: writes the script that stands in for a program. On a
-# loaded machine wine's client now and then loses its server ("wine client
-# error"), which is wine's failure, not the program's: such a run is made
-# again, up to three times.
+# loaded machine wine itself now and then fails a run: its client loses its
+# server ("wine client error"), or wine faults inside itself ("wine: Unhandled
+# page fault ..."), where the same run passes when made again. Such a run is
+# made again, up to three times, and each retry is listed in wine-retries.log and
+# shown at the end; a program that faults every time still fails.
+retries=$build/wine-retries.log
+: >"$retries"
 wrap() {
   cat >"$1" <<WRAPPER
 #!/usr/bin/env bash
@@ -58,7 +62,8 @@ trap 'rm -f "\$out" "\$err"' EXIT
 for try in 1 2 3; do
   $(printf '%q %q' "$wine" "$2") "\$@" >"\$out" 2>"\$err"
   status=\$?
-  grep -q '^wine client error' "\$err" || break
+  grep -qE '^wine( client error|: Unhandled)' "\$err" || break
+  echo "\$(basename $(printf '%q' "$2")) \$*: \$(grep -m1 -E '^wine' "\$err")" >>$(printf '%q' "$retries")
 done
 cat "\$out"
 cat "\$err" >&2
@@ -95,5 +100,10 @@ check bash "$source/tests/examples/run_groups.sh" "$program" "$source"
 
 echo "The checker's documented sessions on $check_exe"
 check bash "$source/tests/examples/run_check_examples.sh" "$check_program" "$source/tests/examples/checker" "$source"
+
+if [[ -s $retries ]]; then
+  echo "Runs that wine itself failed, each made again:"
+  cat "$retries"
+fi
 
 ((failures == 0))
