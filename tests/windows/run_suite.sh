@@ -50,8 +50,8 @@ trap '"$wineserver" -k 2>/dev/null' EXIT
 # loaded machine wine itself now and then fails a run: its client loses its
 # server ("wine client error"), or wine faults inside itself ("wine: Unhandled
 # page fault ..."), where the same run passes when made again. Such a run is
-# made again, up to three times, and each retry is listed in wine-retries.log and
-# shown at the end; a program that faults every time still fails.
+# made again, up to three times; each retry is listed in wine-retries.log
+# and shown at the end, and a program that faults every time still fails.
 retries=$build/wine-retries.log
 : >"$retries"
 wrap() {
