@@ -439,9 +439,8 @@ function openAnother(source, name, bytes, label, earlier = null) {
 // Opens a file's bytes anew under source: the file's own text, never edits
 // kept from an earlier opening, which are offered by Back instead.
 async function openAnew(source, name, bytes, label) {
-  const earlier = source === current.source
-    ? (snapshot().text !== current.text ? snapshot() : null)
-    : keptEdits(source, name);
+  const shown = source === current.source ? snapshot() : null;
+  const earlier = shown ? (shown.text !== shown.original ? shown : null) : keptEdits(source, name);
   const text = await decode(bytes);
   store.forgetText(source);
   if (!store.saveOriginal(source, text)) store.forgetText(source);
@@ -501,7 +500,6 @@ async function copyLink() {
   const link = await makeLink(location.href.split('#')[0], inputBytes(), exercise, sheet);
   if (made !== linking) return;
   if (link.length > LINK_LIMIT) {
-    linkField.value = '';
     linkField.hidden = true;
     showNotice(`This file makes a link of ${link.length.toLocaleString('en')} characters, longer than ` +
         `browsers and mail reliably carry (${LINK_LIMIT.toLocaleString('en')}). Send the file itself instead:`,
